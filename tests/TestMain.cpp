@@ -1,0 +1,54 @@
+#include <cstdlib>
+#include <string>
+
+#ifdef MARLUNE_TEST_GUI
+#include <QApplication>
+#endif
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Each test process gets a home of its own, so test cases that CTest runs in
+// parallel never share settings files or profile values.
+void UsePrivateHome(const QTemporaryDir& home)
+{
+    const QString root = home.path();
+    const QString runtime = root + QStringLiteral("/runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const auto set = [](const char* name, const QString& value) {
+        qputenv(name, value.toLocal8Bit());
+    };
+    set("HOME", root);
+    set("XDG_CONFIG_HOME", root + QStringLiteral("/.config"));
+    set("XDG_DATA_HOME", root + QStringLiteral("/.local/share"));
+    set("XDG_CACHE_HOME", root + QStringLiteral("/.cache"));
+    set("XDG_RUNTIME_DIR", runtime);
+    set("XDG_MUSIC_DIR", root + QStringLiteral("/Music"));
+    set("XDG_DESKTOP_DIR", root + QStringLiteral("/Desktop"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/marlune-test-home-XXXXXX"));
+    if (!home.isValid())
+        return 3;
+    UsePrivateHome(home);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef MARLUNE_TEST_GUI
+    QApplication app(argc, argv);
+#else
+    QCoreApplication app(argc, argv);
+#endif
+    QCoreApplication::setApplicationName(QStringLiteral("marlune"));
+    return RUN_ALL_TESTS();
+}
