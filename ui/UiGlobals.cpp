@@ -1,0 +1,4 @@
+#include "UiGlobals.h"
+
+std::atomic<int> g_bListBusy{0};
+int g_bVistaOrLater = 0;
