@@ -35,6 +35,25 @@ void UsePrivateHome(const QTemporaryDir& home)
 
 } // namespace
 
+// Sanitizer options live here rather than in CTest's environment, so a test
+// binary run by hand behaves as under CTest.
+extern "C" const char* __tsan_default_options()
+{
+    return "halt_on_error=1:second_deadlock_stack=1:suppressions=" MARLUNE_SOURCE_DIR "/tests/tsan.supp";
+}
+extern "C" const char* __asan_default_options()
+{
+    return "detect_leaks=1:suppressions=" MARLUNE_SOURCE_DIR "/tests/asan.supp";
+}
+extern "C" const char* __lsan_default_options()
+{
+    return "suppressions=" MARLUNE_SOURCE_DIR "/tests/lsan.supp";
+}
+extern "C" const char* __ubsan_default_options()
+{
+    return "print_stacktrace=1:halt_on_error=1";
+}
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -42,8 +61,10 @@ int main(int argc, char** argv)
     if (!home.isValid())
         return 3;
     UsePrivateHome(home);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("LC_ALL", "C.UTF-8");
+    qputenv("LANG", "C.UTF-8");
+    qputenv("TZ", "UTC");
 #ifdef MARLUNE_TEST_GUI
     QApplication app(argc, argv);
 #else
