@@ -54,16 +54,19 @@ int MessageBoxFromAnyThread(const QString& text, const QString& caption, unsigne
     auto answer = std::make_shared<Answer>();
     // The answer is shared, so a worker that gives up (the application is
     // shutting down) leaves nothing dangling for the functor.
+    // The functor is queued and first run under the answer's lock, which
+    // orders its copies of the texts after this thread made them.
+    std::unique_lock lock(answer->mutex);
     const bool queued = QMetaObject::invokeMethod(app, [answer, text, caption, type] {
+        { std::lock_guard ordered(answer->mutex); }
         const int result = Interaction().MessageBox(nullptr, text, caption, type);
-        std::lock_guard lock(answer->mutex);
+        std::lock_guard done(answer->mutex);
         answer->done = true;
         answer->result = result;
         answer->given.notify_all();
     }, Qt::QueuedConnection);
     if (!queued)
         return IDCANCEL;
-    std::unique_lock lock(answer->mutex);
     while (!answer->done) {
         if (answer->given.wait_for(lock, std::chrono::milliseconds(100)) == std::cv_status::timeout
             && QCoreApplication::closingDown())

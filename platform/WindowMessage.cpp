@@ -76,14 +76,16 @@ public:
 
     bool event(QEvent* e) override
     {
-        if (e->type() != kWindowMessageEvent)
-            return QObject::event(e);
-        auto* message = static_cast<WindowMessageEvent*>(e);
         MessageReceiver* receiver = nullptr;
         {
+            // Taken before the event is read: the poster built it under this
+            // lock, and Qt's own queue lock is invisible to ThreadSanitizer.
             std::lock_guard lock(m_mutex);
             receiver = m_pReceiver;
         }
+        if (e->type() != kWindowMessageEvent)
+            return QObject::event(e);
+        auto* message = static_cast<WindowMessageEvent*>(e);
         if (!receiver)
             return true;
         const LRESULT result = receiver->OnWindowMessage(message->m_message, message->m_wParam,
