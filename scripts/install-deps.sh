@@ -5,7 +5,7 @@ SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 PACKAGES="
     cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
-    qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-svg-plugins
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
     libsox-dev libmp3lame-dev
     libgtest-dev libgmock-dev
