@@ -16,10 +16,6 @@ namespace {
 
 const QString kDashLine(99, QLatin1Char('-'));
 
-// A stage thread still running this long after the runner began waiting is
-// told to stop.
-constexpr unsigned kStageWaitMs = 10000;
-
 constexpr unsigned kRunnerStartDelayMs = 500;
 constexpr int kTimerPeriodMs = 1000;
 
@@ -217,12 +213,12 @@ void CConvJob::JoinStageThreads()
 
 void CConvJob::WaitForStage(const std::shared_ptr<CWorkerThread>& thread)
 {
-    if (!thread || thread->WaitFor(kStageWaitMs))
+    if (!thread || thread->WaitFor(m_nStageWaitMs))
         return;
-    // Never abandoned: the next task resets the ring buffers it uses. Told
-    // to stop, it ends at its next poll.
+    // Never abandoned: it works on this task's copy and the next task resets
+    // the ring buffers it uses. Told to stop, it ends at its next poll.
     m_bRunning = false;
-    while (!thread->WaitFor(kStageWaitMs)) {
+    while (!thread->WaitFor(1000)) {
     }
 }
 

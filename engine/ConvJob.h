@@ -61,6 +61,10 @@ public:
     // ended. False, or an empty function, fails the task.
     std::function<bool(CConversionTask&)> m_fnDecodeTask;
 
+    // How long the runner waits for a stage thread after decoding before it
+    // clears m_bRunning; it then keeps waiting until the thread has ended.
+    unsigned m_nStageWaitMs = 10000;
+
     // Cleared to stop every loop of every stage.
     std::atomic<bool> m_bRunning{false};
     std::atomic<bool> m_bPaused{false};
