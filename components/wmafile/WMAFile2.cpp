@@ -71,6 +71,7 @@ HRESULT WMAFile2::Open(const QString& path)
         m_nContentDuration = FramesToUnits(stream->EstimatedFrames(),
                                            static_cast<uint64_t>(stream->SourceRate()));
     m_pStream = std::move(stream);
+    m_bDelivered = false;
     return S_OK;
 }
 
@@ -88,7 +89,12 @@ HRESULT WMAFile2::ReadSamples(int frames, std::vector<int16_t>& samples)
     samples.clear();
     if (!m_pStream)
         return WMA_E_NOT_OPEN;
-    return m_pStream->Read(frames, samples);
+    const HRESULT hr = m_pStream->Read(frames, samples);
+    if (SUCCEEDED(hr) && samples.empty() && !m_bDelivered && m_nContentDuration > 0)
+        return WMA_E_CORRUPT; // the header announces audio, the data holds none
+    if (!samples.empty())
+        m_bDelivered = true;
+    return hr;
 }
 
 HRESULT WMAFile2::SetOutputFormat(int sampleRate, int channels)

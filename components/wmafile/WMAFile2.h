@@ -52,6 +52,7 @@ public:
 private:
     std::unique_ptr<FfmpegAudioStream> m_pStream; // set while a file is open
     uint64_t m_nContentDuration = 0;              // 100-nanosecond units
+    bool m_bDelivered = false;                    // ReadSamples has returned audio
     int m_nOutputRate = 0;
     int m_nOutputChannels = 0;
 };
