@@ -8,10 +8,6 @@
 
 #include "RingBuffer.h"
 
-#ifndef MARLUNE_RING_STRESS_VALUES
-#define MARLUNE_RING_STRESS_VALUES 50000000
-#endif
-
 namespace {
 
 using Ring = RingBuffer<int, 1>;
@@ -98,7 +94,7 @@ TEST(RingBufferTest, WritesAndReadsWrapAroundTheEndInOrder)
 // order.
 TEST(RingBufferTest, WriterAndReaderThreadsDeliverEveryValueOnceInOrder)
 {
-    constexpr int64_t kValues = MARLUNE_RING_STRESS_VALUES;
+    constexpr int64_t kValues = 50000000;
     constexpr uint32_t kCapacity = 65521;
     constexpr uint32_t kMaxChunk = 70000;
     Ring ring(static_cast<int>(kCapacity));
