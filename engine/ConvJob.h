@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "ConversionTask.h"
+#include "DecodeStage.h"
 #include "ThreadSlot.h"
 #include "WindowMessage.h"
 #include "WorkerThread.h"
@@ -59,7 +60,8 @@ public:
     // the task, starts the downstream threads (storing them in
     // m_pProcessThread / m_pEncoderThread) and returns when decoding has
     // ended. False, or an empty function, fails the task.
-    std::function<bool(CConversionTask&)> m_fnDecodeTask;
+    // The real stage (DecodeStage.h) unless a test puts another in.
+    std::function<bool(CConversionTask&)> m_fnDecodeTask = ::DecodeTask;
 
     // How long the runner waits for a stage thread after decoding before it
     // clears m_bRunning; it then keeps waiting until the thread has ended.
