@@ -1,0 +1,8 @@
+#include "ZARVDlg.h"
+
+void CZARVDlg::StartConversion(bool) {}
+
+void CZARVDlg::OnListDblClk()
+{
+    StartConversion(true);
+}

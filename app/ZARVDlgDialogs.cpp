@@ -1,0 +1,5 @@
+#include "ZARVDlg.h"
+
+void CZARVDlg::OnOptions() {}
+
+void CZARVDlg::OnAbout() {}
