@@ -76,8 +76,12 @@ CReportCtrl::CReportCtrl(QWidget* parent)
 
 CReportCtrl::~CReportCtrl()
 {
-    // The owner's item data is not ours; only the edit state needs closing.
-    m_nEditItem = m_nEditSubItem = -1;
+    // The base classes destroy the scroll bars, the header and the editor
+    // after this part of the object is gone; they must not call back into it.
+    horizontalScrollBar()->disconnect(this);
+    verticalScrollBar()->disconnect(this);
+    m_pHeader->disconnect(this);
+    m_pEdit->removeEventFilter(this);
 }
 
 bool CReportCtrl::Create(QWidget* parent, const QRect* rect)
