@@ -42,24 +42,7 @@ QLabel* MakeLabel(const DialogControl& control, QWidget* parent)
     return label;
 }
 
-// Buttons 1 and 2 end the dialog as OK and Cancel; reject() is virtual, so a
-// dialog that asks before cancelling gets the click.
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-
-QPushButton* MakeButton(const DialogControl& control, QDialog* dialog)
-{
-    auto* button = new QPushButton(control.strText, dialog);
-    button->setAutoDefault(false);
-    button->setDefault(control.kind == ControlKind::DefPushButton);
-    if (control.nID == kIdOk)
-        QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::accept);
-    else if (control.nID == kIdCancel)
-        QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::reject);
-    return button;
-}
-
-QWidget* MakeStandardControl(const DialogControl& control, QDialog* parent)
+QWidget* MakeStandardControl(const DialogControl& control, QWidget* parent)
 {
     switch (control.kind) {
     case ControlKind::GroupBox:
@@ -67,8 +50,12 @@ QWidget* MakeStandardControl(const DialogControl& control, QDialog* parent)
     case ControlKind::Label:
         return MakeLabel(control, parent);
     case ControlKind::PushButton:
-    case ControlKind::DefPushButton:
-        return MakeButton(control, parent);
+    case ControlKind::DefPushButton: {
+        auto* button = new QPushButton(control.strText, parent);
+        button->setAutoDefault(false);
+        button->setDefault(control.kind == ControlKind::DefPushButton);
+        return button;
+    }
     case ControlKind::Edit: {
         auto* edit = new QLineEdit(control.strText, parent);
         edit->setAlignment(HorizontalAlignment(control.nStyle) | Qt::AlignVCenter);
@@ -172,12 +159,6 @@ int GetDlgCtrlID(const QWidget* control)
     bool ok = false;
     const int nID = control->property(kControlIdProperty).toInt(&ok);
     return ok ? nID : 0;
-}
-
-void SetDlgCtrlID(QWidget* control, int nID)
-{
-    if (control)
-        control->setProperty(kControlIdProperty, nID);
 }
 
 QWidget* ReplaceDlgItem(QWidget* dialog, int nID, QWidget* replacement)

@@ -15,7 +15,7 @@ using ControlFactory = std::function<QWidget*(const DialogControl& control, QWid
 
 // Gives the dialog the template's caption, font, window buttons and client
 // size, and creates every control as a child of the dialog at its position
-// in pixels. Standard buttons 1 and 2 accept and reject the dialog.
+// in pixels.
 void ApplyDialogTemplate(QDialog* dialog, const DialogTemplate& dlgTemplate,
                          const ControlFactory& factory = {});
 
@@ -24,10 +24,6 @@ QWidget* GetDlgItem(const QWidget* dialog, int nID);
 
 // The control id of a widget built from a template; 0 for any other widget.
 int GetDlgCtrlID(const QWidget* control);
-
-// Gives a control that a dialog creates in code (a bar, say) its control id,
-// so GetDlgItem and AddAnchor find it like a template's controls.
-void SetDlgCtrlID(QWidget* control, int nID);
 
 // Puts the replacement (whose parent becomes the dialog) in the place of
 // control nID: same id, geometry, stacking, visibility and enabled state;

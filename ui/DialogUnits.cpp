@@ -1,6 +1,5 @@
 #include "DialogUnits.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include <QFontDatabase>
