@@ -15,7 +15,8 @@ using ControlFactory = std::function<QWidget*(const DialogControl& control, QWid
 
 // Gives the dialog the template's caption, font, window buttons and client
 // size, and creates every control as a child of the dialog at its position
-// in pixels.
+// in pixels. Buttons are left unconnected: each dialog connects its own, as
+// a Cancel that asks first must not also reject at once.
 void ApplyDialogTemplate(QDialog* dialog, const DialogTemplate& dlgTemplate,
                          const ControlFactory& factory = {});
 

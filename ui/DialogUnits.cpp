@@ -1,5 +1,6 @@
 #include "DialogUnits.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QFontDatabase>
