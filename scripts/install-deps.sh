@@ -10,6 +10,7 @@ PACKAGES="
     libsox-dev libmp3lame-dev
     libgtest-dev libgmock-dev
     ffmpeg lame dbus
+    hyperfine time
 "
 # Skip apt entirely when everything is already there (fast repeat runs).
 missing=

@@ -1,0 +1,88 @@
+#include <csignal>
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "AppSettings.h"
+#include "ConsoleInteraction.h"
+#include "ConvertCommand.h"
+#include "ConvertOptions.h"
+#include "SettingsStore.h"
+#include "UserFolders.h"
+
+namespace {
+
+// The user's saved settings, read from Config.ini without creating or
+// changing anything.
+CConvertOptions SavedDefaults()
+{
+    AppSettings.DesDir = DefaultOutputFolder();
+    QString appData = UserFolders::ApplicationData();
+    if (appData.isEmpty())
+        appData = QDir::toNativeSeparators(QDir::homePath());
+    AppSettings.SettingsFolder = appData + QDir::separator() + QStringLiteral("Marlune");
+    if (QFileInfo::exists(SettingsFilePath()))
+        LoadSettings();
+
+    CConvertOptions defaults;
+    defaults.strOutputDir = AppSettings.DesDir;
+    defaults.nLameBits = AppSettings.LameBits;
+    defaults.nFreq = AppSettings.Freq;
+    defaults.nLameChannel = AppSettings.LameChannel;
+    return defaults;
+}
+
+void OnInterrupt(int)
+{
+    CConvertCommand::RequestCancel();
+}
+
+void Print(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("marlune-convert"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MARLUNE_VERSION));
+    ConsoleInteraction console;
+    InstallInteraction(&console);
+
+    const ConvertCommandLine commandLine =
+        ParseConvertArguments(QCoreApplication::arguments().mid(1), SavedDefaults());
+    switch (commandLine.action) {
+    case ConvertCommandLine::Action::ShowHelp:
+        Print(stdout, ConvertHelpText());
+        return CONVERT_EXIT_OK;
+    case ConvertCommandLine::Action::ShowVersion:
+        Print(stdout, QStringLiteral("marlune-convert %1\n").arg(QCoreApplication::applicationVersion()));
+        return CONVERT_EXIT_OK;
+    case ConvertCommandLine::Action::UsageError:
+        Print(stderr, QStringLiteral("marlune-convert: %1\nTry 'marlune-convert --help' for more "
+                                     "information.\n")
+                          .arg(commandLine.strError));
+        return CONVERT_EXIT_USAGE;
+    case ConvertCommandLine::Action::Convert:
+        break;
+    }
+
+    // The first Ctrl+C cancels and lets the current MP3 be finished; a
+    // second one ends the process the usual way.
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+
+    CConvertCommand command(commandLine.options);
+    const int status = command.Run();
+    InstallInteraction(nullptr);
+    return status;
+}

@@ -1,0 +1,327 @@
+#include <csignal>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include "AppSettings.h"
+#include "AudioFixtures.h"
+#include "ConvertCommand.h"
+#include "ConvertOptions.h"
+#include "Mp3Inspection.h"
+
+namespace {
+
+// ---- The command line ------------------------------------------------------
+
+CConvertOptions Defaults()
+{
+    CConvertOptions defaults;
+    defaults.strOutputDir = QStringLiteral("/saved/out/");
+    defaults.nLameBits = 11;
+    defaults.nFreq = 0;
+    defaults.nLameChannel = 0;
+    return defaults;
+}
+
+ConvertCommandLine Parse(const QStringList& arguments)
+{
+    return ParseConvertArguments(arguments, Defaults());
+}
+
+TEST(ConvertArguments, DefaultsComeFromTheSavedSettings)
+{
+    const ConvertCommandLine result = Parse({QStringLiteral("a.wma")});
+    ASSERT_EQ(result.action, ConvertCommandLine::Action::Convert);
+    EXPECT_EQ(result.options.strOutputDir, QStringLiteral("/saved/out/"));
+    EXPECT_EQ(result.options.nLameBits, 11);
+    EXPECT_EQ(result.options.nFreq, 0);
+    EXPECT_EQ(result.options.nLameChannel, 0);
+    EXPECT_FALSE(result.options.bQuiet);
+    EXPECT_EQ(result.options.arrFiles, QStringList{QDir::current().absoluteFilePath(QStringLiteral("a.wma"))});
+}
+
+TEST(ConvertArguments, OptionsOverrideTheSettings)
+{
+    const ConvertCommandLine result =
+        Parse({QStringLiteral("-o"), QStringLiteral("/tmp/mp3"), QStringLiteral("-b"), QStringLiteral("320"),
+               QStringLiteral("-r"), QStringLiteral("22050"), QStringLiteral("-c"), QStringLiteral("mono"),
+               QStringLiteral("-q"), QStringLiteral("/in/x.wma"), QStringLiteral("/in/y.wma")});
+    ASSERT_EQ(result.action, ConvertCommandLine::Action::Convert) << result.strError.toStdString();
+    EXPECT_EQ(result.options.strOutputDir, QStringLiteral("/tmp/mp3/"));
+    EXPECT_EQ(result.options.nLameBits, 16);
+    EXPECT_EQ(result.options.nFreq, 5);
+    EXPECT_EQ(result.options.nLameChannel, 1);
+    EXPECT_TRUE(result.options.bQuiet);
+    EXPECT_EQ(result.options.arrFiles, (QStringList{QStringLiteral("/in/x.wma"), QStringLiteral("/in/y.wma")}));
+
+    const ConvertCommandLine automatic =
+        Parse({QStringLiteral("--rate=auto"), QStringLiteral("--channels=stereo"), QStringLiteral("--bitrate=8"),
+               QStringLiteral("x.wma")});
+    ASSERT_EQ(automatic.action, ConvertCommandLine::Action::Convert);
+    EXPECT_EQ(automatic.options.nFreq, 0);
+    EXPECT_EQ(automatic.options.nLameChannel, 2);
+    EXPECT_EQ(automatic.options.nLameBits, 0);
+}
+
+struct BadArguments
+{
+    const char* name;
+    QStringList arguments;
+    const char* reasonPart;
+};
+
+class ConvertUsageErrors : public testing::TestWithParam<BadArguments>
+{
+};
+
+TEST_P(ConvertUsageErrors, GiveAOneLineReason)
+{
+    const ConvertCommandLine result = Parse(GetParam().arguments);
+    EXPECT_EQ(result.action, ConvertCommandLine::Action::UsageError);
+    EXPECT_TRUE(result.strError.contains(QLatin1String(GetParam().reasonPart)))
+        << result.strError.toStdString();
+    EXPECT_FALSE(result.strError.contains(QLatin1Char('\n')));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ConvertArguments, ConvertUsageErrors,
+    testing::Values(
+        BadArguments{"noFiles", {}, "No input files"},
+        BadArguments{"bitrateNotInTheTable", {QStringLiteral("-b"), QStringLiteral("100"), QStringLiteral("a.wma")}, "'100'"},
+        BadArguments{"bitrateNotANumber", {QStringLiteral("-b"), QStringLiteral("fast"), QStringLiteral("a.wma")}, "'fast'"},
+        BadArguments{"rateNotInTheTable", {QStringLiteral("-r"), QStringLiteral("48000"), QStringLiteral("a.wma")}, "'48000'"},
+        BadArguments{"channelsUnknown", {QStringLiteral("-c"), QStringLiteral("quad"), QStringLiteral("a.wma")}, "'quad'"},
+        BadArguments{"unknownOption", {QStringLiteral("--loud"), QStringLiteral("a.wma")}, "loud"},
+        BadArguments{"missingValue", {QStringLiteral("a.wma"), QStringLiteral("-b")}, "b"},
+        BadArguments{"emptyOutputFolder", {QStringLiteral("-o"), QString(), QStringLiteral("a.wma")}, "output folder"}),
+    [](const testing::TestParamInfo<BadArguments>& p) { return std::string(p.param.name); });
+
+TEST(ConvertArguments, HelpAndVersion)
+{
+    EXPECT_EQ(Parse({QStringLiteral("--help")}).action, ConvertCommandLine::Action::ShowHelp);
+    EXPECT_EQ(Parse({QStringLiteral("-h"), QStringLiteral("--bitrate=1")}).action,
+              ConvertCommandLine::Action::ShowHelp);
+    EXPECT_EQ(Parse({QStringLiteral("--version")}).action, ConvertCommandLine::Action::ShowVersion);
+    EXPECT_TRUE(ConvertHelpText().contains(QStringLiteral("--bitrate")));
+}
+
+// ---- The program -----------------------------------------------------------
+
+struct Outcome
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class ConvertProgram : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_strOut = m_dir.filePath(QStringLiteral("out"));
+    }
+
+    QString MakeWma(const QString& name, double seconds)
+    {
+        AudioFixtures::Signal signal;
+        signal.seconds = seconds;
+        QString error;
+        const QString path = AudioFixtures::MakeWma(m_dir.path(), name, signal, {}, &error);
+        EXPECT_FALSE(path.isEmpty()) << error.toStdString();
+        return path;
+    }
+
+    static QString Program() { return QStringLiteral(MARLUNE_BIN_DIR "/marlune-convert"); }
+
+    static Outcome Finish(QProcess& process)
+    {
+        EXPECT_TRUE(process.waitForFinished(120000));
+        Outcome outcome;
+        outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        outcome.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return outcome;
+    }
+
+    static Outcome Run(const QStringList& arguments)
+    {
+        QProcess process;
+        process.start(Program(), arguments);
+        EXPECT_TRUE(process.waitForStarted());
+        return Finish(process);
+    }
+
+    // The settings file the program reads: the test's private home.
+    static QString ConfigFile()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+               + QStringLiteral("/Marlune/Config.ini");
+    }
+
+    QTemporaryDir m_dir;
+    QString m_strOut;
+};
+
+TEST_F(ConvertProgram, ConvertsEveryFileAndLogsAsTheProgressWindow)
+{
+    const QString first = MakeWma(QStringLiteral("one.wma"), 1.0);
+    const QString second = MakeWma(QStringLiteral("two.wma"), 1.0);
+
+    const Outcome outcome = Run({QStringLiteral("-o"), m_strOut, QStringLiteral("-b"), QStringLiteral("64"), first, second});
+
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_OK) << outcome.err.toStdString();
+    for (const char* name : {"one.mp3", "two.mp3"}) {
+        const QByteArray data = Mp3Inspection::ReadAll(m_strOut + QLatin1Char('/') + QLatin1String(name));
+        const auto frames = Mp3Inspection::ParseFrames(data);
+        ASSERT_GT(frames.size(), 5u) << name;
+        EXPECT_EQ(frames.back().bitrateKbps, 64);
+    }
+    // Numbered lines with the time of day, no progress display off a terminal.
+    const QStringList lines = outcome.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QRegularExpression format(QStringLiteral("^(\\d{3,}) \\d\\d:\\d\\d:\\d\\d (.*)$"));
+    ASSERT_FALSE(lines.isEmpty());
+    int previous = 0;
+    for (const QString& line : lines) {
+        const QRegularExpressionMatch match = format.match(line);
+        ASSERT_TRUE(match.hasMatch()) << line.toStdString();
+        EXPECT_EQ(match.captured(1).toInt(), previous + 1);
+        previous = match.captured(1).toInt();
+    }
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("001 ")));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral(" Source:  %1.").arg(first)));
+    EXPECT_TRUE(lines.last().endsWith(QStringLiteral("Finished converting, all done")));
+    EXPECT_FALSE(outcome.err.contains(QLatin1Char('\r')));
+}
+
+TEST_F(ConvertProgram, UnreadableFilesAreSkippedWithTheirReason)
+{
+    const QString good = MakeWma(QStringLiteral("good.wma"), 1.0);
+    const QString missing = m_dir.filePath(QStringLiteral("missing.wma"));
+    const QString text = m_dir.filePath(QStringLiteral("text.wma"));
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not audio at all");
+    file.close();
+
+    const Outcome outcome = Run({QStringLiteral("-q"), QStringLiteral("-o"), m_strOut, missing, text, good});
+
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_FAILED);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("skipping %1: No such file or directory").arg(missing)))
+        << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("skipping %1: ").arg(text)));
+    EXPECT_TRUE(QFileInfo(m_strOut + QStringLiteral("/good.mp3")).size() > 0);
+    // Quiet: the two reasons and nothing else.
+    EXPECT_EQ(outcome.err.count(QLatin1Char('\n')), 2) << outcome.err.toStdString();
+}
+
+TEST_F(ConvertProgram, FailedJobExitsWithOne)
+{
+    const QString source = MakeWma(QStringLiteral("song.wma"), 1.0);
+    // A file where the output folder should be.
+    QFile blocker(m_strOut);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    const Outcome outcome = Run({QStringLiteral("-o"), m_strOut, source});
+
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_FAILED);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("Error creating file"))) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("Converting status: ERROR.")));
+}
+
+TEST_F(ConvertProgram, UsageErrorsHelpAndVersion)
+{
+    const Outcome usage = Run({QStringLiteral("-b"), QStringLiteral("100"), QStringLiteral("x.wma")});
+    EXPECT_EQ(usage.status, CONVERT_EXIT_USAGE);
+    EXPECT_TRUE(usage.err.startsWith(QStringLiteral("marlune-convert: Invalid bitrate '100'")));
+    EXPECT_TRUE(usage.out.isEmpty());
+
+    const Outcome none = Run({});
+    EXPECT_EQ(none.status, CONVERT_EXIT_USAGE);
+
+    const Outcome help = Run({QStringLiteral("--help")});
+    EXPECT_EQ(help.status, CONVERT_EXIT_OK);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("Usage: marlune-convert")));
+    EXPECT_TRUE(help.err.isEmpty());
+
+    const Outcome version = Run({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, CONVERT_EXIT_OK);
+    EXPECT_TRUE(version.out.startsWith(QStringLiteral("marlune-convert ")));
+}
+
+TEST_F(ConvertProgram, SavedSettingsAreReadAndNeverWritten)
+{
+    const QString source = MakeWma(QStringLiteral("saved.wma"), 1.0);
+    // No settings file: none is made.
+    ASSERT_FALSE(QFileInfo::exists(ConfigFile()));
+    const QString fromSettings = m_dir.filePath(QStringLiteral("from-settings"));
+    Outcome outcome = Run({QStringLiteral("-q"), QStringLiteral("-o"), fromSettings, source});
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_OK) << outcome.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(ConfigFile()));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(ConfigFile()).path()));
+
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(ConfigFile()).path()));
+    const QByteArray settings = QStringLiteral("[OUTPUT]\nDesDir=%1/\n[MP3]\nLameBits=16\nFreq=0\nLameChannel=1\n")
+                                    .arg(fromSettings)
+                                    .toUtf8();
+    QFile config(ConfigFile());
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(settings);
+    config.close();
+    const QDateTime modified = QFileInfo(ConfigFile()).lastModified();
+
+    outcome = Run({QStringLiteral("-q"), source});
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_OK) << outcome.err.toStdString();
+    // The first run wrote saved.mp3, so this one takes the next free name.
+    const auto frames = Mp3Inspection::ParseFrames(
+        Mp3Inspection::ReadAll(fromSettings + QStringLiteral("/saved (2).mp3")));
+    ASSERT_GT(frames.size(), 5u);
+    EXPECT_EQ(frames.back().bitrateKbps, 320);
+    EXPECT_EQ(frames.back().channels, 1);
+
+    QFile check(ConfigFile());
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), settings);
+    EXPECT_EQ(QFileInfo(ConfigFile()).lastModified(), modified);
+}
+
+TEST_F(ConvertProgram, InterruptFinishesTheCurrentFileAndExitsWith130)
+{
+    const QString source = MakeWma(QStringLiteral("long.wma"), 60.0);
+    const QString output = m_strOut + QStringLiteral("/long.mp3");
+    QProcess process;
+    process.start(Program(), {QStringLiteral("-o"), m_strOut, source});
+    ASSERT_TRUE(process.waitForStarted());
+    const QDeadlineTimer deadline(60000);
+    while (QFileInfo(output).size() < 16 * 1024 && !deadline.hasExpired()
+           && process.state() == QProcess::Running) {
+        QThread::msleep(5);
+    }
+    ASSERT_EQ(process.state(), QProcess::Running) << "the conversion ended before it could be interrupted";
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+
+    const Outcome outcome = Finish(process);
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_INTERRUPTED) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("interrupted")));
+    const QByteArray data = Mp3Inspection::ReadAll(output);
+    bool complete = false;
+    const auto frames = Mp3Inspection::ParseFrames(data, &complete);
+    EXPECT_TRUE(complete);
+    const auto tag = Mp3Inspection::ReadInfoTag(data);
+    ASSERT_TRUE(tag.has_value());
+    EXPECT_EQ(tag->frames + 1, frames.size());
+    EXPECT_LT(frames.size(), 60u * 44100 / 1152);
+}
+
+} // namespace
