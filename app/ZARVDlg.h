@@ -213,6 +213,12 @@ private:
 // The main window, set early in its initialisation.
 extern CZARVDlg* g_pMainDlg;
 
+// Upper-case extension -> format code; "WMA" -> FORMAT_WMA from start-up on.
+extern std::map<QString, int> g_mapFormatByExt;
+
+// True when the file opens for reading; it is closed again at once.
+bool IsFileReadable(const QString& strPath);
+
 // The loader thread: adds one row per path while dlg.m_bLoading is 1, then
 // ends the load. Returns 0.
 unsigned LoadFilesThread(CZARVDlg* dlg, MessageTarget target, QStringList arrPaths);

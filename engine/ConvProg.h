@@ -32,6 +32,10 @@ class CConvJob;
 //
 // The window owns its job (CConvJob) and receives the engine's messages
 // (EngineMessages.h); it never calls into the stages except to stop them.
+// Like the command-line converter, the caller provides what the stages use:
+// g_pWMAFile, the sample rings (CreateSampleRings) and AppSettings, whose
+// DesDir is the folder "Open Dir" opens. The window icon comes from
+// marlune_resources, which the executable links.
 class CConvProg : public CResizeDlg
 {
 public:
