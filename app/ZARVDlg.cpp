@@ -325,10 +325,7 @@ LRESULT CZARVDlg::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
 {
     switch (message) {
     case WM_LIST_ADD_ROW:
-        return reinterpret_cast<LRESULT>(OnListAddRow());
-    case WM_LIST_FILL_ROW:
-        OnFillRow(payload.get());
-        return 1;
+        return reinterpret_cast<LRESULT>(OnListAddRow(payload.get()));
     case WM_LIST_FILL_DETAILS:
         OnFillDetails(payload.get());
         return 1;

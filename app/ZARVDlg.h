@@ -24,6 +24,7 @@ class CWorkerThread;
 class FileRecordAccess;
 struct DialogTemplate;
 struct FileItemInfo;
+struct LoadedFile;
 class WMAFile2;
 
 // Messages of the main window besides those of the file list
@@ -33,9 +34,10 @@ class WMAFile2;
 // for each), so every change to the list and its totals happens on the
 // user-interface thread. Each returns 0 once the window is closing; the
 // loader then stops.
-constexpr UINT WM_LIST_ADD_ROW = WM_USER + 101;     // -> the new row's record, as LRESULT
-constexpr UINT WM_LIST_FILL_ROW = WM_USER + 102;    // payload LoadedFile; -> 1
-constexpr UINT WM_LIST_FILL_DETAILS = WM_USER + 103; // payload LoadedDetails; -> 1
+// payload: the file's name, folder, size, type and time; appends the row,
+// fills those columns and returns the new row's record, as LRESULT.
+constexpr UINT WM_LIST_ADD_ROW = WM_USER + 101;
+constexpr UINT WM_LIST_FILL_DETAILS = WM_USER + 103; // payload: the details read; -> 1
 constexpr UINT WM_LIST_LOAD_ENDED = WM_USER + 104;  // wParam 1 after a failure; -> 1
 
 // Column indices of the file list.
@@ -190,8 +192,8 @@ private:
 
     // Loading, on the user-interface thread.
     void BeginLoading();
-    FileItemInfo* OnListAddRow();
-    void OnFillRow(MessagePayload* payload);
+    FileItemInfo* OnListAddRow(MessagePayload* payload);
+    void FillRow(int nRow, const LoadedFile& file);
     void OnFillDetails(MessagePayload* payload);
     void OnLoadEnded(bool bFailed);
     int RowOfFillRecord();

@@ -1,8 +1,10 @@
 #include "ZARVDlg.h"
 
+#include <algorithm>
 #include <array>
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
@@ -277,6 +279,14 @@ void CZARVDlg::ShowRowMenu(int nItem, const QPoint& ptGlobal)
     menu->setDefaultAction(addItem(QStringLiteral("Convert Selected\tShift+F3"), ID_CONVERT_SELECTED));
     addItem(QStringLiteral("Open"), ID_FILE_OPEN_ITEM);
     addItem(QStringLiteral("Properties"), ID_PROPERTIES);
+    // The menu measures its items in the plain font; the bold default item
+    // needs the difference, or its text is elided.
+    QFont bold = menu->font();
+    bold.setBold(true);
+    const QString strDefault = menu->defaultAction()->text();
+    const int nExtra = QFontMetrics(bold).horizontalAdvance(strDefault)
+                       - QFontMetrics(menu->font()).horizontalAdvance(strDefault);
+    menu->setMinimumWidth(menu->sizeHint().width() + std::max(0, nExtra));
     menu->popup(ptGlobal);
 }
 

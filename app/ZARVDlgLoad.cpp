@@ -18,16 +18,9 @@
 
 std::map<QString, int> g_mapFormatByExt;
 
-namespace {
-
-const QString kProductName = QStringLiteral("Marlune");
-// Room for as many files as the selection of the platform's own dialog holds.
-constexpr int kMaxSelectedFiles = 2048;
-
 // What the loader found for one file, handed to the window to fill its row.
 struct LoadedFile
 {
-    FileItemInfo* pRecord = nullptr;
     QString strName;
     QString strFolder; // ends with the native separator
     QString strPath;
@@ -36,6 +29,12 @@ struct LoadedFile
     uint64_t nSize = 0;
     uint8_t nFormat = 0;
 };
+
+namespace {
+
+const QString kProductName = QStringLiteral("Marlune");
+// Room for as many files as the selection of the platform's own dialog holds.
+constexpr int kMaxSelectedFiles = 2048;
 
 // The details read for one file; pRecord names the row.
 struct LoadedDetails
@@ -118,12 +117,7 @@ FileItemInfo ReadFileDetails(const QString& strPath, uint8_t nFormat, WMAFile2* 
 // Appends and fills one row. False when the window no longer takes rows.
 bool AddFileToList(const MessageTarget& target, const QFileInfo& found, WMAFile2* pDecoder)
 {
-    auto* pRecord = reinterpret_cast<FileItemInfo*>(target.SendMessage(WM_LIST_ADD_ROW));
-    if (!pRecord)
-        return false;
-
     LoadedFile file;
-    file.pRecord = pRecord;
     file.strName = found.fileName();
     file.strPath = QDir::toNativeSeparators(found.absoluteFilePath());
     file.strFolder = FolderWithSeparator(found);
@@ -135,8 +129,11 @@ bool AddFileToList(const MessageTarget& target, const QFileInfo& found, WMAFile2
         found.lastModified().toLocalTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
     const QString strPath = file.strPath;
     const uint8_t nFormat = file.nFormat;
-    if (!target.SendMessage(WM_LIST_FILL_ROW, 0, 0,
-                            std::make_unique<ValuePayload<LoadedFile>>(std::move(file))))
+    // The window appends the row and fills what the file system told in one
+    // call, so the loader waits on it twice per file rather than once per cell.
+    auto* pRecord = reinterpret_cast<FileItemInfo*>(target.SendMessage(
+        WM_LIST_ADD_ROW, 0, 0, std::make_unique<ValuePayload<LoadedFile>>(std::move(file))));
+    if (!pRecord)
         return false;
 
     LoadedDetails details{pRecord, ReadFileDetails(strPath, nFormat, pDecoder)};
@@ -218,8 +215,11 @@ void CZARVDlg::BeginLoading()
     m_bLoading = 1;
 }
 
-FileItemInfo* CZARVDlg::OnListAddRow()
+FileItemInfo* CZARVDlg::OnListAddRow(MessagePayload* payload)
 {
+    const LoadedFile* file = PayloadValue<LoadedFile>(payload);
+    if (!file)
+        return nullptr;
     FileItemInfo* pInfo = NewRecord();
     const int nRow = m_lstFiles->InsertItem(m_lstFiles->GetItemCount(), QString(), -1, pInfo);
     if (nRow < 0) {
@@ -229,6 +229,7 @@ FileItemInfo* CZARVDlg::OnListAddRow()
     m_nFileCount += 1;
     m_nFillRow = nRow;
     m_pFillRecord = pInfo;
+    FillRow(nRow, *file);
     return pInfo;
 }
 
@@ -262,15 +263,9 @@ int CZARVDlg::IconIndexFor(const QString& strPath)
     return nIndex;
 }
 
-void CZARVDlg::OnFillRow(MessagePayload* payload)
+void CZARVDlg::FillRow(int nRow, const LoadedFile& loaded)
 {
-    const LoadedFile* file = PayloadValue<LoadedFile>(payload);
-    // The row was removed meanwhile: nothing to fill.
-    if (!file || file->pRecord != m_pFillRecord)
-        return;
-    const int nRow = RowOfFillRecord();
-    if (nRow < 0)
-        return;
+    const LoadedFile* file = &loaded;
     FileItemInfo* pInfo = m_pFillRecord;
     m_lstFiles->SetItemText(nRow, COL_NAME, file->strName);
     m_pProcessing->setWindowTitle(QStringLiteral("Reading  ") + file->strPath);
@@ -287,6 +282,7 @@ void CZARVDlg::OnFillRow(MessagePayload* payload)
 void CZARVDlg::OnFillDetails(MessagePayload* payload)
 {
     const LoadedDetails* loaded = PayloadValue<LoadedDetails>(payload);
+    // The row was removed meanwhile: nothing to fill.
     if (!loaded || loaded->pRecord != m_pFillRecord)
         return;
     const int nRow = RowOfFillRecord();
