@@ -58,10 +58,8 @@ CAboutDlg::CAboutDlg(QWidget* parent)
 
 bool CAboutDlg::OnInitDialog()
 {
-    // The link shows its address as its text.
-    const QString strAddress = QString::fromLatin1(kHomePageAddress);
-    m_lnkHomePage->setText(strAddress);
-    m_lnkHomePage->SetLinkTarget(strAddress);
+    m_lnkHomePage->setText(QString::fromLatin1(kHomePageText));
+    m_lnkHomePage->SetLinkTarget(QString::fromLatin1(kHomePageAddress));
 
     setWindowFlags(windowFlags() & ~Qt::WindowCloseButtonHint);
     return true;

@@ -5,8 +5,10 @@
 class CHyperLink;
 struct DialogTemplate;
 
-// The product's home page, shown and opened by the About box.
+// The product's home page, opened by the About box's link; the link shows
+// it as people write it, which fits the box.
 inline constexpr const char* kHomePageAddress = "https://marlune.quorvane.com/";
+inline constexpr const char* kHomePageText = "marlune.quorvane.com";
 
 // The About box: the product's name and icon and a link to its home page.
 // Its title bar offers no close button; OK (or Escape) ends it.

@@ -23,7 +23,10 @@ TEST_F(AboutDlgTest, ShowsTheHomePageWithoutACloseButton)
 {
     CAboutDlg dlg;
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("About Marlune"));
-    EXPECT_EQ(dlg.m_lnkHomePage->text(), QStringLiteral("https://marlune.quorvane.com/"));
+    EXPECT_EQ(dlg.m_lnkHomePage->text(), QStringLiteral("marlune.quorvane.com"));
+    EXPECT_EQ(dlg.m_lnkHomePage->toolTip(), QStringLiteral("https://marlune.quorvane.com/"));
+    // The link fits inside the box.
+    EXPECT_LE(dlg.m_lnkHomePage->geometry().right(), dlg.width());
     EXPECT_EQ(dlg.m_lnkHomePage->LinkTarget(), QStringLiteral("https://marlune.quorvane.com/"));
     EXPECT_FALSE(dlg.windowFlags() & Qt::WindowCloseButtonHint);
 }
