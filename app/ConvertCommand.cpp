@@ -131,6 +131,7 @@ void CConvertCommand::RunJob(std::vector<CConversionTask> tasks)
 {
     m_pJob = std::make_shared<CConvJob>();
     m_pJob->m_wndTarget = Target();
+    m_pJob->m_nStartDelayMs = 0;
     for (const CConversionTask& task : tasks)
         m_pJob->m_nSamplesTotal += task.m_nTotalSamples;
     m_pJob->m_arrTasks = std::move(tasks);

@@ -16,7 +16,6 @@ namespace {
 
 const QString kDashLine(99, QLatin1Char('-'));
 
-constexpr unsigned kRunnerStartDelayMs = 500;
 constexpr int kTimerPeriodMs = 1000;
 
 std::mutex s_lastRunnerMutex;
@@ -103,7 +102,7 @@ void CConvJob::Start()
 unsigned CConvJob::RunJob()
 {
     try {
-        SleepMs(kRunnerStartDelayMs);
+        SleepMs(m_nStartDelayMs);
         m_wndTarget.PostMessage(WM_CONV_SETTIMER, CONV_TIMER_ID, kTimerPeriodMs);
         m_dwJobStart = GetTickCount32();
         m_nCurrentTask = 0;

@@ -63,6 +63,10 @@ public:
     // The real stage (DecodeStage.h) unless a test puts another in.
     std::function<bool(CConversionTask&)> m_fnDecodeTask = ::DecodeTask;
 
+    // The runner's pause before the first task, which lets the progress
+    // window show itself first; a job without a window needs none.
+    unsigned m_nStartDelayMs = 500;
+
     // How long the runner waits for a stage thread after decoding before it
     // clears m_bRunning; it then keeps waiting until the thread has ended.
     unsigned m_nStageWaitMs = 10000;
