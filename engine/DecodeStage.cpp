@@ -84,6 +84,14 @@ bool DecodeTask(CConversionTask& task)
 
     bool result = false;
     try {
+        // Nothing but WMA is decoded; any other format fails the task
+        // before an output file exists.
+        if (task.m_nSourceFormat != FORMAT_WMA) {
+            job->m_bRunning = false;
+            task.m_bDecoding = false;
+            return false;
+        }
+        OpenWmaSource(task);
         if (task.m_bProcess) {
             task.m_pEncoderInput = g_pProcessedRing;
             StartProcessStage(task);
@@ -91,9 +99,11 @@ bool DecodeTask(CConversionTask& task)
             task.m_pEncoderInput = g_pDecodedRing;
             StartEncodeStage(task);
         }
-        result = task.m_nSourceFormat == FORMAT_WMA && DecodeWma(task);
+        result = DecodeWma(task);
     } catch (...) {
         job->m_bRunning = false;
+        if (g_pWMAFile)
+            g_pWMAFile->Close();
         job->PostLog(QStringLiteral("An error occurred while decoding %1").arg(task.m_strSource),
                      LOG_ERROR);
         result = false;
@@ -116,16 +126,22 @@ bool CheckSourceFile(const QString& path)
     return true;
 }
 
+void OpenWmaSource(const CConversionTask& task)
+{
+    WMAFile2* decoder = g_pWMAFile;
+    if (!decoder)
+        throw CComError(E_POINTER);
+    ThrowIfFailed(decoder->SetOutputFormat(task.m_nSourceRate, task.m_nSourceChannels));
+    ThrowIfFailed(decoder->Open(task.m_strSource));
+}
+
 bool DecodeWma(CConversionTask& task)
 {
     WMAFile2* decoder = g_pWMAFile;
     if (!decoder)
         throw CComError(E_POINTER);
-    const CConvJob* job = g_pConvProg;
-
-    ThrowIfFailed(decoder->SetOutputFormat(task.m_nSourceRate, task.m_nSourceChannels));
-    ThrowIfFailed(decoder->Open(task.m_strSource));
     DecoderFileGuard file(decoder);
+    const CConvJob* job = g_pConvProg;
 
     const auto blockValues =
         static_cast<uint32_t>(std::max(task.m_nSourceChannels, 1) * DECODE_BLOCK_FRAMES);

@@ -34,7 +34,13 @@ bool DecodeTask(CConversionTask& task);
 // system's reason when it does not.
 bool CheckSourceFile(const QString& path);
 
-// Decodes the task's source into g_pDecodedRing. True when decoding ended,
-// also when the job was stopped meanwhile; a failed decoder call throws
-// CComError.
+// Sets the decoder's output format to the source's and opens the source.
+// A failed decoder call throws CComError. Called before the downstream
+// threads start, so a source that cannot be decoded never leaves an output
+// file behind.
+void OpenWmaSource(const CConversionTask& task);
+
+// Decodes the source that OpenWmaSource opened into g_pDecodedRing and
+// closes it. True when decoding ended, also when the job was stopped
+// meanwhile; a failed decoder call throws CComError.
 bool DecodeWma(CConversionTask& task);

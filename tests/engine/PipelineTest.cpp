@@ -656,13 +656,15 @@ TEST_F(PipelineTest, CorruptSourceStopsTheJobWithTheDecodingError)
     OutputSettings settings;
     settings.strDesDir = m_strOut;
 
-    EXPECT_FALSE(Run({BuildConversionTask(details, settings)}));
+    const CConversionTask task = BuildConversionTask(details, settings);
+    EXPECT_FALSE(Run({task}));
 
     EXPECT_EQ(m_window.Errors(),
               (QStringList{QStringLiteral("An error occurred while decoding %1").arg(source),
                            QStringLiteral("Converting status: ERROR.")}));
-    // The source is never touched.
+    // The source is never touched, and no empty output is left behind.
     EXPECT_EQ(QFileInfo(source).size(), 64 * 1024);
+    EXPECT_FALSE(QFileInfo::exists(task.m_strDest));
 }
 
 TEST_F(PipelineTest, UncreatableOutputStopsTheJobWithTheCreationError)
@@ -714,6 +716,7 @@ TEST_F(PipelineTest, DecodedSamplesReachTheRingBufferWithAllSixteenBits)
     g_pConvProg = m_job.get();
     m_job->m_bRunning = true;
     g_pDecodedRing->Reset();
+    OpenWmaSource(task);
     ASSERT_TRUE(DecodeWma(task));
 
     std::vector<int32_t> values(expected.size() + 1);
