@@ -24,11 +24,20 @@ bool Contains(const std::array<uint32_t, N>& values, uint32_t value)
 
 // The MPEG version follows from the output frequency: 32 kHz and above is
 // MPEG-1, everything lower MPEG-2 or 2.5 with their own bitrate table. A
-// bitrate the frame format cannot carry is refused rather than silently
-// replaced by libmp3lame's nearest one.
-bool BitrateFits(uint32_t kbps, uint32_t outputRate)
+// bitrate the frame format cannot carry (192 kbps at 22050 Hz, 8 kbps at
+// 44100 Hz) becomes the table's nearest one, the lower on a tie, so every
+// choice of settings still gives a file, as close to the asked rate as MPEG
+// allows.
+uint32_t NearestBitrate(uint32_t kbps, uint32_t outputRate)
 {
-    return outputRate >= 32000 ? Contains(kMpeg1Bitrates, kbps) : Contains(kMpeg2Bitrates, kbps);
+    const auto& table = outputRate >= 32000 ? kMpeg1Bitrates : kMpeg2Bitrates;
+    const auto distance = [kbps](uint32_t value) { return value > kbps ? value - kbps : kbps - value; };
+    uint32_t nearest = table.front();
+    for (const uint32_t candidate : table) {
+        if (distance(candidate) < distance(nearest))
+            nearest = candidate;
+    }
+    return nearest;
 }
 
 void Silent(const char*, va_list) {}
@@ -61,7 +70,7 @@ BE_ERR CLameStream::Open(const BE_CONFIG& config, std::unique_ptr<CLameStream>& 
     if (lhv.bEnableVBR || lhv.nPreset != LQP_NOPRESET)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     if (!Contains(kSampleRates, inputRate) || !Contains(kSampleRates, outputRate)
-        || !BitrateFits(lhv.dwBitrate, outputRate) || lhv.dwEmphasis > 3)
+        || lhv.dwBitrate == 0 || lhv.dwEmphasis > 3)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
 
     MPEG_mode mode;
@@ -98,7 +107,7 @@ BE_ERR CLameStream::Open(const BE_CONFIG& config, std::unique_ptr<CLameStream>& 
     lame_set_out_samplerate(lame, static_cast<int>(outputRate));
     lame_set_mode(lame, mode);
     lame_set_VBR(lame, vbr_off);
-    lame_set_brate(lame, static_cast<int>(lhv.dwBitrate));
+    lame_set_brate(lame, static_cast<int>(NearestBitrate(lhv.dwBitrate, outputRate)));
     const unsigned quality = lhv.nQuality & 0xFFu;
     if ((lhv.nQuality >> 8) == (0xFFu - quality) && quality <= 9)
         lame_set_quality(lame, static_cast<int>(quality));

@@ -449,10 +449,9 @@ TEST_F(EncodeStageTest, ExistingOutputIsNeverOverwritten)
     EXPECT_EQ(ReadAll(m_task.m_strDest), QByteArray("someone else's file"));
 }
 
-TEST_F(EncodeStageTest, BitrateTheFrequencyCannotCarryFailsToOpenTheStream)
+TEST_F(EncodeStageTest, FrequencyTheEncoderCannotWriteFailsToOpenTheStream)
 {
-    AppSettings.LameBits = 0; // 8 kbps, which MPEG-1 frequencies do not offer
-    MakeTask(44100, 2, 44100);
+    MakeTask(44000, 2, 44000); // no MPEG audio frequency
     Start();
     EndUpstreamAndWait();
     EXPECT_EQ(m_window.Lines(), QStringList{QStringLiteral("Error opening encoding stream (2)")});
