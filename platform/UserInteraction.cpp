@@ -22,6 +22,8 @@ DesktopInteraction& Desktop()
 
 std::atomic<UserInteraction*> g_pInstalled{nullptr};
 
+std::mutex g_handoffMutex;
+
 } // namespace
 
 UserInteraction& Interaction()
@@ -54,19 +56,24 @@ int MessageBoxFromAnyThread(const QString& text, const QString& caption, unsigne
     auto answer = std::make_shared<Answer>();
     // The answer is shared, so a worker that gives up (the application is
     // shutting down) leaves nothing dangling for the functor.
-    // The functor is queued and first run under the answer's lock, which
-    // orders its copies of the texts after this thread made them.
-    std::unique_lock lock(answer->mutex);
-    const bool queued = QMetaObject::invokeMethod(app, [answer, text, caption, type] {
-        { std::lock_guard ordered(answer->mutex); }
-        const int result = Interaction().MessageBox(nullptr, text, caption, type);
-        std::lock_guard done(answer->mutex);
-        answer->done = true;
-        answer->result = result;
-        answer->given.notify_all();
-    }, Qt::QueuedConnection);
+    bool queued = false;
+    {
+        // Qt's own queue lock is invisible to ThreadSanitizer; this one,
+        // taken here and first thing in the functor, orders the functor's
+        // captures after this thread made them.
+        std::lock_guard handoff(g_handoffMutex);
+        queued = QMetaObject::invokeMethod(app, [answer, text, caption, type] {
+            { std::lock_guard ordered(g_handoffMutex); }
+            const int result = Interaction().MessageBox(nullptr, text, caption, type);
+            std::lock_guard done(answer->mutex);
+            answer->done = true;
+            answer->result = result;
+            answer->given.notify_all();
+        }, Qt::QueuedConnection);
+    }
     if (!queued)
         return IDCANCEL;
+    std::unique_lock lock(answer->mutex);
     while (!answer->done) {
         if (answer->given.wait_for(lock, std::chrono::milliseconds(100)) == std::cv_status::timeout
             && QCoreApplication::closingDown())
