@@ -75,7 +75,9 @@ int MessageBoxFromAnyThread(const QString& text, const QString& caption, unsigne
         return IDCANCEL;
     std::unique_lock lock(answer->mutex);
     while (!answer->done) {
-        if (answer->given.wait_for(lock, std::chrono::milliseconds(100)) == std::cv_status::timeout
+        // A system-clock deadline, as in CWorkerThread::WaitFor.
+        const auto deadline = std::chrono::system_clock::now() + std::chrono::milliseconds(100);
+        if (answer->given.wait_until(lock, deadline) == std::cv_status::timeout
             && QCoreApplication::closingDown())
             return IDCANCEL;
     }

@@ -48,8 +48,12 @@ bool CWorkerThread::WaitFor(unsigned milliseconds)
     std::unique_lock lock(m_pState->mutex);
     if (!m_pState->started)
         return true;
-    return m_pState->finishedChanged.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                                              [this] { return m_pState->finished; });
+    // A system-clock deadline waits through pthread_cond_timedwait, which
+    // ThreadSanitizer follows; the steady-clock wait of wait_for does not
+    // show it the mutex being released and taken again.
+    const auto deadline = std::chrono::system_clock::now() + std::chrono::milliseconds(milliseconds);
+    return m_pState->finishedChanged.wait_until(lock, deadline,
+                                                [this] { return m_pState->finished; });
 }
 
 bool CWorkerThread::IsRunning() const
