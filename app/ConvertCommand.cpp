@@ -45,22 +45,11 @@ QString ReadDetails(WMAFile2& decoder, const QString& path, SourceDetails& detai
         return file.errorString();
     file.close();
 
-    HRESULT hr = decoder.Open(path);
-    uint32_t frames = 0;
-    if (SUCCEEDED(hr))
-        hr = decoder.get_SampleRate(&details.nSampleRate);
-    if (SUCCEEDED(hr))
-        hr = decoder.get_Channels(&details.nChannels);
-    if (SUCCEEDED(hr))
-        hr = decoder.get_SampleCount(&frames);
-    decoder.Close();
+    const HRESULT hr = ReadSourceDetails(decoder, path, details);
     if (FAILED(hr))
         return DescribeResult(hr);
-    if (details.nSampleRate == 0 || details.nChannels == 0 || frames == 0)
+    if (details.nSampleRate == 0 || details.nChannels == 0 || details.nTotalSamples == 0)
         return QStringLiteral("The file holds no audio");
-    details.strPath = path;
-    details.nFormat = FORMAT_WMA;
-    details.nTotalSamples = uint64_t{frames} * details.nChannels;
     return {};
 }
 

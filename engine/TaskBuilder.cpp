@@ -5,6 +5,7 @@
 #include <QDir>
 
 #include "AppSettings.h"
+#include "WMAFile2.h"
 
 namespace {
 
@@ -14,6 +15,23 @@ qsizetype NameStart(const QString& path)
 }
 
 } // namespace
+
+HRESULT ReadSourceDetails(WMAFile2& decoder, const QString& path, SourceDetails& details)
+{
+    HRESULT hr = decoder.Open(path);
+    uint32_t frames = 0;
+    if (SUCCEEDED(hr))
+        hr = decoder.get_SampleRate(&details.nSampleRate);
+    if (SUCCEEDED(hr))
+        hr = decoder.get_Channels(&details.nChannels);
+    if (SUCCEEDED(hr))
+        hr = decoder.get_SampleCount(&frames);
+    decoder.Close();
+    details.strPath = path;
+    details.nFormat = FORMAT_WMA;
+    details.nTotalSamples = uint64_t{frames} * details.nChannels;
+    return hr;
+}
 
 QString OutputFileName(const QString& sourceName)
 {

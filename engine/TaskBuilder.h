@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include "ComResult.h"
 #include "ConversionTask.h"
+
+class WMAFile2;
 
 // Turns a source file and the user's output settings into a queued
 // conversion. The main window's conversion start and the command-line
@@ -19,6 +22,11 @@ struct SourceDetails
     uint32_t nChannels = 0;
     uint64_t nTotalSamples = 0; // frames x channels
 };
+
+// Reads a WMA source's rate, channels and length through the decoder into
+// details (path and format included) and closes the file again. The first
+// failed call's code is returned; nothing stays open.
+HRESULT ReadSourceDetails(WMAFile2& decoder, const QString& path, SourceDetails& details);
 
 // The output settings the task depends on (fields of AppSettings).
 struct OutputSettings

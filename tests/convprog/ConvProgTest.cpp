@@ -119,14 +119,7 @@ protected:
     CConversionTask Task(const QString& source)
     {
         SourceDetails details;
-        details.strPath = source;
-        uint32_t frames = 0;
-        EXPECT_TRUE(SUCCEEDED(m_pDecoder->Open(source)));
-        m_pDecoder->get_SampleRate(&details.nSampleRate);
-        m_pDecoder->get_Channels(&details.nChannels);
-        m_pDecoder->get_SampleCount(&frames);
-        m_pDecoder->Close();
-        details.nTotalSamples = uint64_t{frames} * details.nChannels;
+        EXPECT_TRUE(SUCCEEDED(ReadSourceDetails(*m_pDecoder, source, details)));
         OutputSettings settings;
         settings.strDesDir = m_strOut;
         return BuildConversionTask(details, settings);

@@ -295,14 +295,7 @@ protected:
     SourceDetails Details(const QString& path)
     {
         SourceDetails details;
-        details.strPath = path;
-        uint32_t frames = 0;
-        EXPECT_TRUE(SUCCEEDED(m_pDecoder->Open(path)));
-        m_pDecoder->get_SampleRate(&details.nSampleRate);
-        m_pDecoder->get_Channels(&details.nChannels);
-        m_pDecoder->get_SampleCount(&frames);
-        m_pDecoder->Close();
-        details.nTotalSamples = uint64_t{frames} * details.nChannels;
+        EXPECT_TRUE(SUCCEEDED(ReadSourceDetails(*m_pDecoder, path, details)));
         return details;
     }
 
