@@ -19,61 +19,10 @@
 #include "ConvJob.h"
 #include "EngineGlobals.h"
 #include "EngineMessages.h"
+#include "RecordingJobWindow.h"
 #include "Tick.h"
 
 namespace {
-
-struct Message
-{
-    UINT id = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-    QString text;
-};
-
-// Stands in for the progress window: records every message it receives.
-class RecordingWindow : public MessageReceiver
-{
-public:
-    LRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                            std::unique_ptr<MessagePayload>& payload) override
-    {
-        Message m{message, wParam, lParam, {}};
-        if (const QString* text = PayloadValue<QString>(payload.get()))
-            m.text = *text;
-        messages.push_back(m);
-        return 0;
-    }
-
-    QStringList Log() const
-    {
-        QStringList lines;
-        for (const Message& m : messages) {
-            if (m.id == WM_CONV_LOG)
-                lines.append(m.text);
-        }
-        return lines;
-    }
-
-    int Count(UINT id) const
-    {
-        return static_cast<int>(std::count_if(messages.begin(), messages.end(),
-                                              [id](const Message& m) { return m.id == id; }));
-    }
-
-    std::vector<Message> messages;
-};
-
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs = 30000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 const QString kDashLine(99, QLatin1Char('-'));
 
@@ -129,7 +78,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    RecordingWindow m_window;
+    RecordingJobWindow m_window;
     QStringList m_arrDecoded;
     std::function<bool(const CConversionTask&)> m_fnFailOn;
 };
@@ -151,21 +100,21 @@ TEST_F(ConvJobTest, OneTaskLogsItsLinesAndNoTotal)
         << log[4].toStdString();
     EXPECT_EQ(log[5], QStringLiteral("Converting status: OK."));
 
-    const std::vector<Message>& m = m_window.messages;
+    const std::vector<RecordingJobWindow::Message>& m = m_window.messages;
     EXPECT_EQ(m.front().id, WM_CONV_PROGRESS);
     EXPECT_EQ(m[1].id, WM_CONV_SETTIMER);
     EXPECT_EQ(m[1].wParam, CONV_TIMER_ID);
     EXPECT_EQ(m[1].lParam, 1000);
     EXPECT_EQ(m.back().id, WM_CONV_FINISHED);
     EXPECT_EQ(m_window.Count(WM_CONV_FINISHED), 1);
-    for (const Message& message : m) {
+    for (const RecordingJobWindow::Message& message : m) {
         if (message.id == WM_CONV_LOG) {
             EXPECT_EQ(message.lParam, LOG_INFO);
         }
     }
 
     QMap<WPARAM, QString> texts;
-    for (const Message& message : m) {
+    for (const RecordingJobWindow::Message& message : m) {
         if (message.id == WM_CONV_SETTEXT)
             texts[message.wParam] = message.text;
     }
@@ -222,7 +171,7 @@ TEST_F(ConvJobTest, ExistingOutputsGetTheNextFreeNumber)
             QFile file(Path(name));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         }
-        m_window.messages.clear();
+        m_window.Clear();
         m_arrDecoded.clear();
 
         auto job = MakeJob({QStringLiteral("song.mp3")});
@@ -251,7 +200,7 @@ TEST_F(ConvJobTest, UncreatableFolderStopsTheJobAtThatTask)
     Run(job);
 
     ASSERT_FALSE(m_window.messages.empty());
-    const Message& last = m_window.messages.back();
+    const RecordingJobWindow::Message& last = m_window.messages.back();
     EXPECT_EQ(last.id, WM_CONV_LOG);
     EXPECT_EQ(last.lParam, LOG_ERROR);
     EXPECT_EQ(last.text, QStringLiteral("Fail to create folder %1 !").arg(Path(QStringLiteral("file/sub"))));
@@ -282,7 +231,7 @@ TEST_F(ConvJobTest, FailureInTheSecondOfThreeTasksNeverStartsTheThird)
         SCOPED_TRACE(c.name);
         for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files))
             QFile::remove(Path(name));
-        m_window.messages.clear();
+        m_window.Clear();
         m_arrDecoded.clear();
         m_fnFailOn = c.failOn;
 

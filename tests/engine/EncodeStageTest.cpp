@@ -21,6 +21,7 @@
 #include "EncodeStage.h"
 #include "EngineGlobals.h"
 #include "EngineMessages.h"
+#include "RecordingJobWindow.h"
 #include "LameLibrary.h"
 #include "Mp3Inspection.h"
 #include "ScriptedInteraction.h"
@@ -32,41 +33,6 @@ namespace {
 using namespace Mp3Inspection;
 
 constexpr int kAmplitude = 10000;
-
-struct LogLine
-{
-    QString text;
-    LPARAM severity;
-};
-
-// Stands in for the progress window: records the log and the progress.
-class ProgressWindow : public MessageReceiver
-{
-public:
-    LRESULT OnWindowMessage(UINT message, WPARAM, LPARAM lParam,
-                            std::unique_ptr<MessagePayload>& payload) override
-    {
-        if (message == WM_CONV_LOG) {
-            if (const QString* text = PayloadValue<QString>(payload.get()))
-                log.push_back({*text, lParam});
-        } else if (message == WM_CONV_PROGRESS) {
-            if (const ConvProgress* value = PayloadValue<ConvProgress>(payload.get()))
-                progress.push_back(*value);
-        }
-        return 0;
-    }
-
-    QStringList Lines() const
-    {
-        QStringList lines;
-        for (const LogLine& line : log)
-            lines.append(line.text);
-        return lines;
-    }
-
-    std::vector<LogLine> log;
-    std::vector<ConvProgress> progress;
-};
 
 // Answers the boxes and notes whether the job was still running when each
 // was shown.
@@ -81,18 +47,6 @@ public:
     }
     std::vector<bool> runningWhenAsked;
 };
-
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs = 60000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        YieldThread();
-    }
-    return true;
-}
 
 // A stereo signal keeps a 1 kHz tone on the left and 500 Hz on the right,
 // so a swap of channels shows.
@@ -177,7 +131,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    ProgressWindow m_window;
+    RecordingJobWindow m_window;
     std::shared_ptr<CConvJob> m_job;
     CConversionTask m_task;
     std::shared_ptr<CWorkerThread> m_thread;
@@ -213,7 +167,7 @@ TEST_P(EncodeStageBitrates, EncodesTheStreamAtTheSettingsBitrate)
     EndUpstreamAndWait();
 
     EXPECT_TRUE(m_job->m_bRunning);
-    EXPECT_TRUE(m_window.log.empty()) << m_window.Lines().join(u'\n').toStdString();
+    EXPECT_TRUE(m_window.log.empty()) << m_window.Log().join(u'\n').toStdString();
     EXPECT_FALSE(m_task.m_bEncoding);
     EXPECT_EQ(m_job->m_nTaskSamplesDone, m_task.m_nTotalSamples);
     EXPECT_EQ(m_job->m_nSamplesDone, m_task.m_nTotalSamples);
@@ -428,7 +382,7 @@ TEST_F(EncodeStageTest, UncreatableOutputStopsTheJob)
     m_task.m_strDest = m_dir.filePath(QStringLiteral("missing/out.mp3"));
     Start();
     EndUpstreamAndWait();
-    ASSERT_EQ(m_window.Lines(), QStringList{QStringLiteral("Error creating file ") + m_task.m_strDest});
+    ASSERT_EQ(m_window.Log(), QStringList{QStringLiteral("Error creating file ") + m_task.m_strDest});
     EXPECT_EQ(m_window.log[0].severity, LOG_ERROR);
     EXPECT_FALSE(m_job->m_bRunning);
     EXPECT_TRUE(m_window.progress.empty());
@@ -444,7 +398,7 @@ TEST_F(EncodeStageTest, ExistingOutputIsNeverOverwritten)
     Start();
     Feed(Sine(44100, 2, 44100));
     EndUpstreamAndWait();
-    EXPECT_EQ(m_window.Lines(), QStringList{QStringLiteral("Error creating file ") + m_task.m_strDest});
+    EXPECT_EQ(m_window.Log(), QStringList{QStringLiteral("Error creating file ") + m_task.m_strDest});
     EXPECT_FALSE(m_job->m_bRunning);
     EXPECT_EQ(ReadAll(m_task.m_strDest), QByteArray("someone else's file"));
 }
@@ -454,7 +408,7 @@ TEST_F(EncodeStageTest, FrequencyTheEncoderCannotWriteFailsToOpenTheStream)
     MakeTask(44000, 2, 44000); // no MPEG audio frequency
     Start();
     EndUpstreamAndWait();
-    EXPECT_EQ(m_window.Lines(), QStringList{QStringLiteral("Error opening encoding stream (2)")});
+    EXPECT_EQ(m_window.Log(), QStringList{QStringLiteral("Error opening encoding stream (2)")});
     EXPECT_FALSE(m_job->m_bRunning);
     EXPECT_FALSE(QFileInfo::exists(m_task.m_strDest));
 }
@@ -499,7 +453,7 @@ TEST_F(EncodeStageTest, ShortWriteReportsAndStillFinishesTheFile)
         Feed(Sine(rate, 2, rate * 3));
         EndUpstreamAndWait();
     }
-    const QStringList lines = m_window.Lines();
+    const QStringList lines = m_window.Log();
     ASSERT_FALSE(lines.isEmpty());
     for (const QString& line : lines)
         EXPECT_EQ(line, QStringLiteral("Output file write error"));

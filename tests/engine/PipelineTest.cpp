@@ -31,6 +31,7 @@
 #include "DecodeStage.h"
 #include "EngineGlobals.h"
 #include "EngineMessages.h"
+#include "RecordingJobWindow.h"
 #include "Mp3Inspection.h"
 #include "ProcessStage.h"
 #include "TaskBuilder.h"
@@ -41,54 +42,6 @@
 // FFmpeg's encoder and MP3 files decoded again by FFmpeg.
 
 namespace {
-
-struct LogLine
-{
-    QString text;
-    LPARAM severity = LOG_INFO;
-};
-
-// Stands in for the progress window.
-class JobWindow : public MessageReceiver
-{
-public:
-    LRESULT OnWindowMessage(UINT message, WPARAM, LPARAM lParam,
-                            std::unique_ptr<MessagePayload>& payload) override
-    {
-        if (message == WM_CONV_LOG) {
-            if (const QString* text = PayloadValue<QString>(payload.get()))
-                log.push_back({*text, lParam});
-        } else if (message == WM_CONV_PROGRESS) {
-            ++progressMessages;
-        } else if (message == WM_CONV_FINISHED) {
-            finished = true;
-        }
-        return 0;
-    }
-
-    QStringList Errors() const
-    {
-        QStringList errors;
-        for (const LogLine& line : log) {
-            if (line.severity == LOG_ERROR)
-                errors.append(line.text);
-        }
-        return errors;
-    }
-
-    bool Logged(const QString& text) const
-    {
-        for (const LogLine& line : log) {
-            if (line.text == text)
-                return true;
-        }
-        return false;
-    }
-
-    std::vector<LogLine> log;
-    int progressMessages = 0;
-    bool finished = false;
-};
 
 // The chains the processing stage builds, by source path.
 class ChainRecorder
@@ -223,18 +176,6 @@ AudioFixtures::DecodedAudio DecodeAudioFile(const QString& path)
     return AudioFixtures::DecodedAudio::FromInt16(fields[0].toInt(), fields[1].toInt(), samples);
 }
 
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs = 120000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        SleepMs(1);
-    }
-    return true;
-}
-
 // Magnitude in dB of libsox's two-pole low-pass or high-pass filter (the
 // audio-cookbook biquad, Q = 1/sqrt(2)) at the frequency.
 double BiquadGainDb(bool lowPass, double cornerHz, double rate, double hz)
@@ -331,7 +272,7 @@ protected:
         EXPECT_TRUE(ProcessEventsUntil([this] { return RunnerEnded(); }));
         // Lines posted just before the runner ended.
         QCoreApplication::processEvents();
-        return m_window.finished;
+        return m_window.Finished();
     }
 
     static AudioFixtures::DecodedAudio DecodeFile(const QString& path)
@@ -344,7 +285,7 @@ protected:
     QTemporaryDir m_dir;
     QString m_strOut;
     std::unique_ptr<WMAFile2> m_pDecoder;
-    JobWindow m_window;
+    RecordingJobWindow m_window;
     ChainRecorder m_chains;
     std::shared_ptr<CConvJob> m_job;
 };
@@ -505,7 +446,7 @@ TEST_F(PipelineTest, JobOfTwoTasksConvertsBothAndLogsTheTotal)
     EXPECT_TRUE(QFileInfo(m_strOut + QStringLiteral("one.mp3")).size() > 0);
     EXPECT_TRUE(QFileInfo(m_strOut + QStringLiteral("two.mp3")).size() > 0);
     int oks = 0;
-    for (const LogLine& line : m_window.log)
+    for (const RecordingJobWindow::LogLine& line : m_window.log)
         oks += line.text == QStringLiteral("Converting status: OK.") ? 1 : 0;
     EXPECT_EQ(oks, 2);
     EXPECT_TRUE(m_window.log.back().text.startsWith(QStringLiteral("Total time elapsed")));
@@ -526,7 +467,7 @@ TEST_F(PipelineTest, PauseHoldsTheJobUntilResumed)
 
     const uint64_t samplesDone = m_job->m_nTaskSamplesDone;
     const qint64 bytes = QFileInfo(output).size();
-    const int progress = m_window.progressMessages;
+    const int progress = static_cast<int>(m_window.progress.size());
     const QDeadlineTimer watch(500);
     while (!watch.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -534,14 +475,14 @@ TEST_F(PipelineTest, PauseHoldsTheJobUntilResumed)
     }
     EXPECT_EQ(m_job->m_nTaskSamplesDone, samplesDone);
     EXPECT_EQ(QFileInfo(output).size(), bytes);
-    EXPECT_EQ(m_window.progressMessages, progress);
+    EXPECT_EQ(static_cast<int>(m_window.progress.size()), progress);
     EXPECT_TRUE(m_job->m_bRunning);
     EXPECT_TRUE(m_job->m_pRunnerThread.Load()->IsRunning());
 
     m_job->m_bPaused = false;
     ASSERT_TRUE(ProcessEventsUntil([this] { return RunnerEnded(); }));
     QCoreApplication::processEvents();
-    EXPECT_TRUE(m_window.finished);
+    EXPECT_TRUE(m_window.Finished());
     EXPECT_GT(QFileInfo(output).size(), bytes);
 }
 
@@ -596,7 +537,7 @@ TEST_P(PipelineStop, ClearingRunningEndsEveryThreadAndLeavesAPlayableFile)
         ASSERT_TRUE(thread);
         EXPECT_FALSE(thread->IsRunning());
     }
-    EXPECT_FALSE(m_window.finished);
+    EXPECT_FALSE(m_window.Finished());
     EXPECT_TRUE(m_window.Logged(QStringLiteral("Converting status: ERROR.")));
     EXPECT_EQ(m_window.Errors(), QStringList{QStringLiteral("Converting status: ERROR.")});
 
