@@ -31,11 +31,6 @@ constexpr int kPollMs = 100;
 
 volatile std::sig_atomic_t s_cancelRequested = 0;
 
-float SecondsSince(uint32_t dwStart)
-{
-    return static_cast<float>(static_cast<uint32_t>(GetTickCount32() - dwStart)) / 1000.0f;
-}
-
 // Why a file cannot be converted, or an empty string when it can; fills the
 // details the file list would show for it.
 QString ReadDetails(WMAFile2& decoder, const QString& path, SourceDetails& details)

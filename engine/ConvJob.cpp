@@ -21,11 +21,6 @@ constexpr int kTimerPeriodMs = 1000;
 std::mutex s_lastRunnerMutex;
 std::shared_ptr<CWorkerThread> s_pLastRunner;
 
-float SecondsSince(uint32_t dwStart)
-{
-    return static_cast<float>(static_cast<uint32_t>(GetTickCount32() - dwStart)) / 1000.0f;
-}
-
 float Speed(float fSecondsDone, float fElapsed)
 {
     return fElapsed > 0.0f ? fSecondsDone / fElapsed : 0.0f;

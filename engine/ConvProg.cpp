@@ -76,11 +76,6 @@ uint64_t SumOfSamples(const std::vector<CConversionTask>& tasks)
     return nTotal;
 }
 
-float SecondsSince(uint32_t dwStart)
-{
-    return static_cast<float>(static_cast<uint32_t>(GetTickCount32() - dwStart)) / 1000.0f;
-}
-
 } // namespace
 
 CConvProg::CConvProg(std::vector<CConversionTask> tasks, QWidget* parent)

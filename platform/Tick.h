@@ -7,6 +7,9 @@
 // survive one wrap.
 uint32_t GetTickCount32();
 
+// Seconds since a GetTickCount32 value, across one wrap.
+float SecondsSince(uint32_t dwStart);
+
 void SleepMs(unsigned milliseconds);
 
 // Gives the processor to another thread, like a sleep of zero.
