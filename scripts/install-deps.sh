@@ -7,7 +7,7 @@ PACKAGES="
     cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-    libsox-dev libmp3lame-dev
+    libsox-dev libmp3lame-dev libtag1-dev
     libgtest-dev libgmock-dev
     ffmpeg lame dbus
     hyperfine time
