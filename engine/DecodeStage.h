@@ -18,8 +18,9 @@ class WMAFile2;
 extern WMAFile2* g_pWMAFile;
 
 // Applied to every decoded value, which holds a 16-bit sample in its upper
-// half: the whole sample is kept.
-constexpr uint32_t SAMPLE_MASK = 0xFFFF0000u;
+// half: it keeps the sample's upper ten bits, so a sample s becomes
+// 64 * floor(s / 64).
+constexpr uint32_t SAMPLE_MASK = 0xFFC00000u;
 
 // Frames asked of the decoder per block.
 constexpr int DECODE_BLOCK_FRAMES = 128;
