@@ -96,8 +96,9 @@ bool LoadSettings()
         const QString defaultFolder = DefaultOutputFolder();
         const QString desDir =
             PrivateProfile::GetString(kOutput, kDesDir, defaultFolder, kMaxDesDirChars, file);
-        // An empty value names no folder at all.
-        AppSettings.DesDir = desDir.isEmpty() ? defaultFolder.left(kMaxDesDirChars) : desDir;
+        // Only a missing key takes the default; an empty value stays empty,
+        // and the Options dialog and the job runner refuse it.
+        AppSettings.DesDir = desDir;
         return true;
     } catch (...) {
         ShowBox(QStringLiteral("An Error Occurred while loading settings!"), MB_OK | MB_ICONERROR);

@@ -103,15 +103,15 @@ TEST_F(SettingsStoreTest, LoadReadsWhatIsPresentAndDefaultsTheRest)
         const char* name;
         QByteArray content;
         int16_t lameBits;
-        QString desDir; // empty: the default folder
+        QString desDir;
     };
     const QString longFolder = QStringLiteral("/") + QString(1500, QLatin1Char('d'));
     const QList<Case> cases = {
-        {"only MP3 LameBits 16", "[MP3]\nLameBits=16\n", 16, {}},
+        {"only MP3 LameBits 16", "[MP3]\nLameBits=16\n", 16, DefaultOutputFolder()},
         {"folder without separator stays so", "[OUTPUT]\nDesDir=/no/separator\n", 11,
          QStringLiteral("/no/separator")},
         {"long folder is cut", "[OUTPUT]\nDesDir=" + longFolder.toUtf8() + "\n", 11, longFolder.left(1023)},
-        {"empty folder means the default", "[OUTPUT]\nDesDir=\n", 11, {}},
+        {"empty folder stays empty", "[OUTPUT]\nDesDir=\n", 11, QString()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -123,7 +123,7 @@ TEST_F(SettingsStoreTest, LoadReadsWhatIsPresentAndDefaultsTheRest)
         EXPECT_EQ(AppSettings.Filter, 15);
         EXPECT_EQ(AppSettings.LameChannel, 0);
         EXPECT_EQ(AppSettings.Freq, 0);
-        EXPECT_EQ(AppSettings.DesDir, c.desDir.isEmpty() ? DefaultOutputFolder() : c.desDir);
+        EXPECT_EQ(AppSettings.DesDir, c.desDir);
     }
 }
 
