@@ -1,5 +1,6 @@
 #include "ConvJob.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include <QCoreApplication>
@@ -80,6 +81,11 @@ void CConvJob::Start()
     m_fSecondsDone = 0.0f;
     m_nTaskSamplesDone = 0;
     m_nSamplesDone = 0;
+    // The window's figures count from here until the runner sets the ticks
+    // again after its start delay, never from whatever a previous job or the
+    // counter's zero left.
+    m_dwJobStart = GetTickCount32();
+    m_dwTaskStart = m_dwJobStart.load();
     m_wndTarget.PostMessage(WM_CONV_PROGRESS, 0, 0, std::make_unique<ProgressPayload>(ConvProgress{}));
 
     m_bRunning = true;
@@ -137,9 +143,10 @@ void CConvJob::RunTask(int index)
     // The stages work on this copy; the queued task keeps its name.
     CConversionTask task = m_arrTasks[static_cast<size_t>(index)];
 
-    // An empty folder means the current one, which exists.
+    // A destination without a folder has an empty one, which cannot be
+    // created: the task fails rather than write wherever the process runs.
     const QString folder = FolderOf(task.m_strDest);
-    if (!folder.isEmpty() && !QFileInfo::exists(folder) && !CreateFolderTree(folder)) {
+    if (!QFileInfo::exists(folder) && !CreateFolderTree(folder)) {
         PostLog(QStringLiteral("Fail to create folder %1 !").arg(folder), LOG_ERROR);
         m_bRunning = false;
         return;
@@ -207,8 +214,21 @@ void CConvJob::JoinStageThreads()
 
 void CConvJob::WaitForStage(const std::shared_ptr<CWorkerThread>& thread)
 {
-    if (!thread || thread->WaitFor(m_nStageWaitMs))
+    if (!thread)
         return;
+    // The bound catches a stuck thread, not a held job: time spent paused,
+    // the Cancel question included, does not count towards it. A slice in
+    // which the pause changed counts as paused.
+    constexpr uint32_t kSliceMs = 100;
+    uint32_t runningMs = 0;
+    while (runningMs < m_nStageWaitMs) {
+        const bool pausedBefore = m_bPaused;
+        const uint32_t sliceStart = GetTickCount32();
+        if (thread->WaitFor(std::min(kSliceMs, m_nStageWaitMs - runningMs)))
+            return;
+        if (!pausedBefore && !m_bPaused)
+            runningMs += GetTickCount32() - sliceStart;
+    }
     // Never abandoned: it works on this task's copy and the next task resets
     // the ring buffers it uses. Told to stop, it ends at its next poll.
     m_bRunning = false;

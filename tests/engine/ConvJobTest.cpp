@@ -72,6 +72,11 @@ protected:
     void Run(const std::shared_ptr<CConvJob>& job)
     {
         job->Start();
+        WaitForRunner(job);
+    }
+
+    void WaitForRunner(const std::shared_ptr<CConvJob>& job)
+    {
         const std::shared_ptr<CWorkerThread> runner = job->m_pRunnerThread.Load();
         ASSERT_TRUE(ProcessEventsUntil([&] { return runner->WaitFor(0); }));
         QCoreApplication::sendPostedEvents();
@@ -209,6 +214,17 @@ TEST_F(ConvJobTest, UncreatableFolderStopsTheJobAtThatTask)
     EXPECT_FALSE(job->m_bRunning);
 }
 
+TEST_F(ConvJobTest, DestinationWithoutAFolderFailsInsteadOfWritingHere)
+{
+    auto job = MakeJob({QStringLiteral("a.mp3")});
+    job->m_arrTasks[0].m_strDest = QStringLiteral("a.mp3");
+    Run(job);
+
+    EXPECT_EQ(m_window.Log().back(), QStringLiteral("Fail to create folder  !"));
+    EXPECT_TRUE(m_arrDecoded.isEmpty());
+    EXPECT_EQ(m_window.Count(WM_CONV_FINISHED), 0);
+}
+
 TEST_F(ConvJobTest, FailureInTheSecondOfThreeTasksNeverStartsTheThird)
 {
     struct Case
@@ -308,6 +324,56 @@ TEST_F(ConvJobTest, RunnerWaitsForAStageThreadAndStopsOneThatOverstays)
     EXPECT_EQ(m_window.Log().back(), QStringLiteral("Converting status: ERROR."));
     EXPECT_EQ(m_window.Log().count(QStringLiteral("Start a new converting task.")), 1);
     EXPECT_EQ(g_pCurrentTask, nullptr);
+}
+
+TEST_F(ConvJobTest, TimePausedDoesNotCountTowardsTheStageWait)
+{
+    // An encoder that idles while the job is paused, as the real one does.
+    std::atomic<bool> decoded{false};
+    auto job = MakeJob({QStringLiteral("a.mp3"), QStringLiteral("b.mp3")});
+    job->m_nStageWaitMs = 100;
+    job->m_fnDecodeTask = [&](CConversionTask& task) {
+        auto thread = std::make_shared<CWorkerThread>([&job = *job, &task] {
+            task.m_bEncoding = true;
+            while (job.m_bRunning && job.m_bPaused)
+                SleepMs(1);
+            task.m_bEncoding = false;
+            return 0u;
+        });
+        job->m_pEncoderThread.Store(thread);
+        thread->Resume();
+        decoded = true;
+        return true;
+    };
+    job->Start();
+    job->m_bPaused = true;
+    ASSERT_TRUE(ProcessEventsUntil([&] { return decoded.load(); }));
+
+    // Held well past the bound, by this test's own clock.
+    const uint32_t pausedAt = GetTickCount32();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return GetTickCount32() - pausedAt > 5 * job->m_nStageWaitMs; }));
+    EXPECT_TRUE(job->m_bRunning);
+    job->m_bPaused = false;
+    WaitForRunner(job);
+
+    EXPECT_EQ(m_window.Log().count(QStringLiteral("Converting status: OK.")), 2);
+    EXPECT_EQ(m_window.Log().count(QStringLiteral("Converting status: ERROR.")), 0);
+    EXPECT_EQ(m_window.messages.back().id, WM_CONV_FINISHED);
+}
+
+TEST_F(ConvJobTest, StartSetsTheJobAndTaskTicks)
+{
+    // A job that never ran, with the window's start delay still ahead of
+    // its runner.
+    auto job = MakeJob({QStringLiteral("a.mp3")});
+    const uint32_t before = GetTickCount32();
+    job->Start();
+    const uint32_t jobStart = job->m_dwJobStart;
+    const uint32_t taskStart = job->m_dwTaskStart;
+    const uint32_t after = GetTickCount32();
+    EXPECT_LE(jobStart - before, after - before);
+    EXPECT_LE(taskStart - before, after - before);
+    WaitForRunner(job);
 }
 
 TEST_F(ConvJobTest, StopStageThreadsWaitsBoundedAndNeverKills)
