@@ -43,7 +43,8 @@ QString MakeUniqueName(const QString& path)
     const QString base = path.left(dot);
     const QString extension = path.mid(dot);
     for (int n = 2;; ++n) {
-        const QString candidate = QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(extension);
+        // Built in one pass: a "%" and a digit in the path stay as they are.
+        const QString candidate = base + QStringLiteral(" (%1)").arg(n) + extension;
         if (!NameTaken(candidate))
             return candidate;
     }

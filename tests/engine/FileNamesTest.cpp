@@ -74,11 +74,16 @@ TEST_F(FileNamesTest, MakeUniqueNameNumbersThePathBeforeItsExtension)
         // A folder takes a name as much as a file does.
         {{QStringLiteral("taken.mp3"), QStringLiteral("taken (2).mp3/")}, QStringLiteral("taken.mp3"),
          QStringLiteral("taken (3).mp3")},
+        // A "%" and a digit anywhere in the path stay as they are.
+        {{QStringLiteral("50%2off/song.mp3")}, QStringLiteral("50%2off/song.mp3"),
+         QStringLiteral("50%2off/song (2).mp3")},
+        {{QStringLiteral("mix%1.mp3")}, QStringLiteral("mix%1.mp3"), QStringLiteral("mix%1 (2).mp3")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         QTemporaryDir dir;
         QDir(dir.path()).mkpath(QStringLiteral("x.d"));
+        QDir(dir.path()).mkpath(QStringLiteral("50%2off"));
         for (const QString& name : c.existing) {
             if (name.endsWith(QLatin1Char('/')))
                 QDir(dir.path()).mkpath(name);
