@@ -206,7 +206,7 @@ void CZARVDlg::SetUpFileList()
         const QModelIndex hit = m_lstFiles->indexAt(pos);
         ShowRowMenu(hit.isValid() ? hit.row() : -1, m_lstFiles->viewport()->mapToGlobal(pos));
     });
-    connect(m_lstFiles, &QAbstractItemView::doubleClicked, this, [this] { OnListDblClk(); });
+    connect(m_lstFiles, &CReportCtrl::listDoubleClicked, this, [this] { OnListDblClk(); });
     connect(m_lstFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { OnListItemChanged(); });
     connect(m_lstFiles->selectionModel(), &QItemSelectionModel::currentChanged, this,

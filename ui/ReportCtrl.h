@@ -132,6 +132,11 @@ public:
     // The hint painted last, -1 before any.
     int PaintedHint() const { return m_nPaintedHint; }
 
+signals:
+    // A left double-click anywhere in the list, on a row or on empty space.
+    void listDoubleClicked();
+
+public:
     // Receives WM_LIST_SORTED (posted) and WM_LIST_EDITCOMMITTED (sent).
     MessageTarget m_pNotifyWnd;
     // The sort order, first key first; at most 6 keys after a header click.

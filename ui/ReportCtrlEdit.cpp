@@ -147,7 +147,16 @@ void CReportCtrl::OnMouseButton(QMouseEvent* event, bool bDoubleClick)
     }
     const QPoint pos = event->position().toPoint();
     const QModelIndex hit = indexAt(pos);
-    const int nItem = hit.isValid() ? hit.row() : -1;
+    if (!hit.isValid()) {
+        // Empty space keeps the selection, so that a double-click there acts
+        // on the rows selected before it.
+        EndEdit(true);
+        setFocus(Qt::MouseFocusReason);
+        if (bDoubleClick)
+            emit listDoubleClicked();
+        return;
+    }
+    const int nItem = hit.row();
     const int nSubItem = m_pHeader->logicalIndexAt(pos.x());
 
     const bool bWasEditing = IsEditing();
@@ -157,6 +166,8 @@ void CReportCtrl::OnMouseButton(QMouseEvent* event, bool bDoubleClick)
     passOn();
     if (m_bEditable && !bWasEditing && bWasCurrent && IsEditableColumn(nSubItem))
         BeginEdit(nItem, nSubItem);
+    if (bDoubleClick)
+        emit listDoubleClicked();
 }
 
 bool CReportCtrl::eventFilter(QObject* watched, QEvent* event)

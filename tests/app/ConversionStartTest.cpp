@@ -173,8 +173,14 @@ TEST_F(ConversionStart, SelectedRowsInListOrder)
     EXPECT_EQ(m_arrJobs[0][1].m_strSource, QStringLiteral("D:/In/3.wma"));
     EXPECT_EQ(m_arrTotals[0], 2 * 88200u);
 
-    // A double-click converts the selection too; the whole list takes all rows.
-    m_dlg->OnListDblClk();
+    // A double-click converts the selection too, also on empty space below
+    // the rows; the whole list takes all rows.
+    CReportCtrl& list = *m_dlg->m_lstFiles;
+    list.resize(400, 300);
+    const QPoint belowRows(5, list.visualRect(list.model()->index(2, 0)).bottom() + 20);
+    ASSERT_FALSE(list.indexAt(belowRows).isValid());
+    ASSERT_LT(belowRows.y(), list.viewport()->height());
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, belowRows);
     m_dlg->OnCommand(ID_CONVERT_LIST);
     ASSERT_EQ(m_arrJobs.size(), 3u);
     EXPECT_EQ(m_arrJobs[1].size(), 2u);
