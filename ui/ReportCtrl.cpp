@@ -118,15 +118,13 @@ QList<QIcon> CReportCtrl::SetHeaderImageList(const QList<QIcon>& arrImages)
     return previous;
 }
 
-// Qt's header draws a section's image beside its text on the side its style
-// chooses; the side argument is accepted for the callers' sake.
-void CReportCtrl::SetHeaderImage(int nCol, int nImage, bool /*bLeftSide*/)
+void CReportCtrl::SetHeaderImage(int nCol, int nImage, bool bLeftSide)
 {
     if (!m_pModel->IsColumn(nCol))
         return;
     if (m_pModel->GetHeaderImages().isEmpty())
         m_pModel->SetHeaderImages(m_pModel->GetImages());
-    m_pModel->SetHeadingImage(nCol, nImage);
+    m_pModel->SetHeadingImage(nCol, nImage, !bLeftSide);
 }
 
 int CReportCtrl::GetHeaderImage(int nCol) const

@@ -22,6 +22,7 @@ signals:
     void columnMenuRequested(QPoint globalPos);
 
 protected:
+    void paintSection(QPainter* painter, const QRect& rect, int nCol) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -66,7 +66,10 @@ QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int r
     switch (role) {
     case Qt::DisplayRole:
         return heading.strText;
-    case Qt::DecorationRole: {
+    case Qt::DecorationRole:
+    case HeaderImageOnRightRole: {
+        if (heading.bImageOnRight != (role == HeaderImageOnRightRole))
+            return {};
         const QIcon icon = ImageAt(m_arrHeaderImages, heading.nImage);
         return icon.isNull() ? QVariant() : QVariant(icon);
     }
@@ -115,9 +118,10 @@ bool ReportModel::RemoveColumn(int nCol)
     return true;
 }
 
-void ReportModel::SetHeadingImage(int nCol, int nImage)
+void ReportModel::SetHeadingImage(int nCol, int nImage, bool bOnRight)
 {
     m_arrHeadings[nCol].nImage = nImage;
+    m_arrHeadings[nCol].bImageOnRight = m_arrHeadings[nCol].bImageOnRight || bOnRight;
     emit headerDataChanged(Qt::Horizontal, nCol, nCol);
 }
 

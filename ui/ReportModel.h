@@ -22,7 +22,13 @@ public:
         QString strText;
         int nFormat = LVCFMT_LEFT;
         int nImage = -1;
+        // Once set, the image stays to the right of the text.
+        bool bImageOnRight = false;
     };
+
+    // Header data: a heading's image that goes to the right of its text.
+    // Qt's own decoration role carries only images on the left.
+    static constexpr int HeaderImageOnRightRole = Qt::UserRole + 1;
 
     explicit ReportModel(QObject* parent = nullptr);
 
@@ -37,7 +43,7 @@ public:
     int InsertColumn(int nCol, const Heading& heading, const QColor& text, const QColor& bk);
     bool RemoveColumn(int nCol);
     const Heading& GetHeading(int nCol) const { return m_arrHeadings[nCol]; }
-    void SetHeadingImage(int nCol, int nImage);
+    void SetHeadingImage(int nCol, int nImage, bool bOnRight);
 
     // Inserts a row (clamped to the end) with its first cell's text and image.
     int InsertRow(int nRow, const QString& strText, int nImage, RowData data);

@@ -1,3 +1,6 @@
+#include <functional>
+#include <utility>
+
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
@@ -262,6 +265,59 @@ TEST_F(ReportListTest, CellColoursWidenToRowsAndColumns)
     EXPECT_EQ(list.GetItemTextColor(1, 3), QColor(Qt::blue));
     EXPECT_EQ(list.GetItemText(1, 0), QStringLiteral("1"));
     EXPECT_TRUE(list.GetItemText(1, 1).isEmpty());
+}
+
+// A header section as painted.
+QImage SectionImage(CReportCtrl& list, int nCol)
+{
+    QHeaderView* header = list.header();
+    return header->grab(QRect(header->sectionViewportPosition(nCol), 0, header->sectionSize(nCol), header->height()))
+        .toImage();
+}
+
+// The leftmost and rightmost column of pixels that match, or {-1, -1}.
+std::pair<int, int> Span(const QImage& image, const std::function<bool(QColor)>& match)
+{
+    std::pair<int, int> span{-1, -1};
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (match(image.pixelColor(x, y))) {
+                span.first = span.first < 0 ? x : span.first;
+                span.second = x;
+                break;
+            }
+        }
+    }
+    return span;
+}
+
+TEST_F(ReportListTest, HeaderImageOnTheRightFollowsTheTextAndABlankOneMovesNothing)
+{
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    QPixmap arrow(16, 16);
+    arrow.fill(Qt::red);
+    list.SetHeaderImageList({QIcon(blank), QIcon(arrow)});
+    const auto isArrow = [](QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; };
+    const auto isText = [&](QColor c) { return qGray(c.rgb()) < 110 && !isArrow(c); };
+    const QImage plain = SectionImage(list, 0);
+
+    list.SetHeaderImage(0, 0, false);
+    EXPECT_EQ(SectionImage(list, 0), plain);
+
+    for (int nCol : {0, 2}) { // left- and right-aligned headings
+        SCOPED_TRACE(nCol);
+        list.SetHeaderImage(nCol, 1, false);
+        const QImage painted = SectionImage(list, nCol);
+        const auto text = Span(painted, isText);
+        const auto image = Span(painted, isArrow);
+        ASSERT_GE(text.first, 0);
+        ASSERT_GE(image.first, 0);
+        EXPECT_GT(image.first, text.second);
+        EXPECT_LT(image.second, painted.width());
+    }
+    // Left-aligned text stays where it was without an image.
+    EXPECT_EQ(Span(SectionImage(list, 0), isText).first, Span(plain, isText).first);
 }
 
 TEST_F(ReportListTest, ItemDataStaysWithItsRow)
