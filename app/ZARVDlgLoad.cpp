@@ -33,8 +33,6 @@ struct LoadedFile
 namespace {
 
 const QString kProductName = QStringLiteral("Marlune");
-// Room for as many files as the selection of the platform's own dialog holds.
-constexpr int kMaxSelectedFiles = 2048;
 
 // The details read for one file; pRecord names the row.
 struct LoadedDetails
@@ -185,12 +183,11 @@ void CZARVDlg::OnAddFiles()
     if (m_bClosing)
         return;
 
-    QStringList arrPaths = Interaction().GetOpenFileNames(this, QString(), QString(),
-                                                          QStringLiteral("Wma File (*.wma)"));
+    const QStringList arrPaths =
+        Interaction().GetOpenFileNames(this, QString(), QString(), QStringLiteral("Wma File (*.wma)"),
+                                       QStringLiteral("wma"));
     if (arrPaths.isEmpty() || m_bClosing)
         return;
-    if (arrPaths.size() > kMaxSelectedFiles)
-        arrPaths.resize(kMaxSelectedFiles);
 
     m_lstFiles->setUpdatesEnabled(false);
     BeginLoading();

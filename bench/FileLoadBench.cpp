@@ -34,12 +34,14 @@ public:
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
         return IDOK;
     }
-    QStringList GetOpenFileNames(QWidget*, const QString&, const QString&, const QString&) override
+    QStringList GetOpenFileNames(QWidget*, const QString&, const QString&, const QString&,
+                                 const QString&) override
     {
         return files;
     }
     QString GetExistingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
     int ExecDialog(QDialog*) override { return 0; }
+    bool OpenWithWebPageHandler(const QString&) override { return false; }
     bool OpenWithDefault(const QString&) override { return false; }
     bool ShowFileProperties(const QString&) override { return false; }
 };

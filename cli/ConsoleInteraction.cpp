@@ -6,7 +6,7 @@ int ConsoleInteraction::MessageBox(QWidget*, const QString&, const QString&, uns
 }
 
 QStringList ConsoleInteraction::GetOpenFileNames(QWidget*, const QString&, const QString&,
-                                                 const QString&)
+                                                 const QString&, const QString&)
 {
     return {};
 }
@@ -22,6 +22,11 @@ int ConsoleInteraction::ExecDialog(QDialog*)
 }
 
 bool ConsoleInteraction::OpenWithDefault(const QString&)
+{
+    return false;
+}
+
+bool ConsoleInteraction::OpenWithWebPageHandler(const QString&)
 {
     return false;
 }

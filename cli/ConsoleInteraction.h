@@ -11,10 +11,11 @@ public:
     int MessageBox(QWidget* parent, const QString& text, const QString& caption,
                    unsigned type) override;
     QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
-                                 const QString& filter) override;
+                                 const QString& filter, const QString& defaultSuffix) override;
     QString GetExistingDirectory(QWidget* parent, const QString& caption,
                                  const QString& folder) override;
     int ExecDialog(QDialog* dialog) override;
     bool OpenWithDefault(const QString& pathOrUrl) override;
+    bool OpenWithWebPageHandler(const QString& address) override;
     bool ShowFileProperties(const QString& path) override;
 };

@@ -1,14 +1,19 @@
 #include "DesktopInteraction.h"
 
+#include <utility>
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QUrl>
+
+#include "DesktopEntry.h"
+#include "DesktopProgram.h"
 
 namespace {
 
@@ -29,6 +34,12 @@ QMessageBox::Icon IconOf(unsigned type)
 }
 
 } // namespace
+
+DesktopInteraction::DesktopInteraction(QString strOpener, int nOpenerWaitMs)
+    : m_strOpener(std::move(strOpener))
+    , m_nOpenerWaitMs(nOpenerWaitMs)
+{
+}
 
 int DesktopInteraction::MessageBox(QWidget* parent, const QString& text, const QString& caption,
                                    unsigned type)
@@ -61,9 +72,14 @@ int DesktopInteraction::MessageBox(QWidget* parent, const QString& text, const Q
 }
 
 QStringList DesktopInteraction::GetOpenFileNames(QWidget* parent, const QString& caption,
-                                                 const QString& folder, const QString& filter)
+                                                 const QString& folder, const QString& filter,
+                                                 const QString& defaultSuffix)
 {
-    return QFileDialog::getOpenFileNames(parent, caption, folder, filter);
+    // The static helper has no default suffix, so the dialog is built here.
+    QFileDialog dialog(parent, caption, folder, filter);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setDefaultSuffix(defaultSuffix);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 QString DesktopInteraction::GetExistingDirectory(QWidget* parent, const QString& caption,
@@ -79,9 +95,24 @@ int DesktopInteraction::ExecDialog(QDialog* dialog)
 
 bool DesktopInteraction::OpenWithDefault(const QString& pathOrUrl)
 {
-    const QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(pathOrUrl)
-                                                  : QUrl::fromUserInput(pathOrUrl);
-    return QDesktopServices::openUrl(url);
+    // Qt's own opener reports only that a launcher started; the opener's
+    // exit status says whether anything could open the item.
+    const QString target =
+        QFileInfo::exists(pathOrUrl) ? pathOrUrl : QUrl::fromUserInput(pathOrUrl).toString();
+    const DesktopProgramResult opened = RunDesktopProgram(m_strOpener, {target}, m_nOpenerWaitMs);
+    // An opener still running after the wait has started what it opens.
+    return opened.bStarted && (!opened.bFinished || opened.nExitCode == 0);
+}
+
+bool DesktopInteraction::OpenWithWebPageHandler(const QString& address)
+{
+    const DesktopProgramResult query = RunDesktopProgram(
+        QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")},
+        m_nOpenerWaitMs);
+    if (!query.bFinished || query.nExitCode != 0)
+        return false;
+    const QStringList command = DesktopEntryCommand(QString::fromUtf8(query.output).trimmed(), address);
+    return !command.isEmpty() && QProcess::startDetached(command.first(), command.mid(1));
 }
 
 bool DesktopInteraction::ShowFileProperties(const QString& path)

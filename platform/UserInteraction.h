@@ -31,9 +31,11 @@ public:
     virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption,
                            unsigned type) = 0;
 
-    // Multiple-selection open dialog; an empty list when cancelled.
+    // Multiple-selection open dialog; an empty list when cancelled. A typed
+    // name without an extension gets the default suffix.
     virtual QStringList GetOpenFileNames(QWidget* parent, const QString& caption,
-                                         const QString& folder, const QString& filter) = 0;
+                                         const QString& folder, const QString& filter,
+                                         const QString& defaultSuffix) = 0;
 
     // Folder picker; an empty string when cancelled.
     virtual QString GetExistingDirectory(QWidget* parent, const QString& caption,
@@ -45,6 +47,10 @@ public:
     // Opens a file, folder or web address with the desktop's default
     // handler; false when none could be started.
     virtual bool OpenWithDefault(const QString& pathOrUrl) = 0;
+
+    // Starts the application registered for web pages with an address;
+    // false when none is registered or it could not be started.
+    virtual bool OpenWithWebPageHandler(const QString& address) = 0;
 
     // Asks the file manager to show a file's properties; false when no file
     // manager answered.

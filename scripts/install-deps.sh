@@ -9,7 +9,7 @@ PACKAGES="
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
     libsox-dev libmp3lame-dev libtag1-dev
     libgtest-dev libgmock-dev
-    ffmpeg lame dbus
+    ffmpeg lame dbus xdg-utils
     hyperfine time
 "
 # Skip apt entirely when everything is already there (fast repeat runs).

@@ -50,10 +50,11 @@ void CHyperLink::SetLinkTarget(const QString& strAddress)
 
 int CHyperLink::OpenLink(const QString& strAddress)
 {
-    // The desktop's handler for an address is the same one a web page's
-    // handler lookup would find (its default for the http scheme and for
-    // HTML), so a second attempt through that handler has nothing to add.
     if (Interaction().OpenWithDefault(strAddress))
+        return kOpenSucceeded;
+    // Where the opener knows nothing for the address, the application that
+    // shows web pages may still take it.
+    if (Interaction().OpenWithWebPageHandler(strAddress))
         return kOpenSucceeded;
     return IsMissingLocalFile(strAddress) ? kErrorFileNotFound : kErrorNoAssociation;
 }

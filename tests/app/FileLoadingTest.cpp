@@ -158,6 +158,7 @@ TEST_F(FileLoading, CancellingTheFileDialogChangesNothing)
     EXPECT_EQ(dlg->m_wndStatusBar->GetText(0), pane0);
     EXPECT_LE(dlg->m_lstFiles->GetHeaderImage(COL_NAME), 0);
     EXPECT_EQ(m_seam.fileDialogFilters, QStringList{"Wma File (*.wma)"});
+    EXPECT_EQ(m_seam.fileDialogSuffixes, QStringList{"wma"});
     dlg->Close();
 }
 
@@ -186,6 +187,20 @@ TEST_F(FileLoading, CancelStopsAfterTheCurrentFileAndKeepsTheRowsSorted)
     dlg->Close();
 }
 
+TEST_F(FileLoading, EveryChosenFileGetsARow)
+{
+    // More than the 2048 paths a fixed selection buffer would hold.
+    const QStringList paths = ManyCopies(3000);
+    auto dlg = StartMainWindow();
+    ASSERT_TRUE(dlg);
+    m_seam.openFileAnswers.append(paths);
+    dlg->OnAddFiles();
+    ASSERT_TRUE(WaitForLoad(*dlg, 600000));
+    EXPECT_EQ(dlg->m_lstFiles->GetItemCount(), 3000);
+    EXPECT_EQ(dlg->m_nFileCount, 3000);
+    dlg->Close();
+}
+
 TEST_F(FileLoading, ProgressWindowAppearsOnlyAfterHalfASecond)
 {
     const QStringList paths = ManyCopies(30);
@@ -207,10 +222,10 @@ class LoaderCheckingInteraction : public ScriptedInteraction
 {
 public:
     QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
-                                 const QString& filter) override
+                                 const QString& filter, const QString& defaultSuffix) override
     {
         loaderRunningAtDialog.append(g_pMainDlg && g_pMainDlg->IsLoaderRunning());
-        return ScriptedInteraction::GetOpenFileNames(parent, caption, folder, filter);
+        return ScriptedInteraction::GetOpenFileNames(parent, caption, folder, filter, defaultSuffix);
     }
     QList<bool> loaderRunningAtDialog;
 };

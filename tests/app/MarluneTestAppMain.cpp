@@ -25,13 +25,15 @@ public:
         std::fflush(stdout);
         return IDOK;
     }
-    QStringList GetOpenFileNames(QWidget*, const QString&, const QString&, const QString&) override
+    QStringList GetOpenFileNames(QWidget*, const QString&, const QString&, const QString&,
+                                 const QString&) override
     {
         return {};
     }
     QString GetExistingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
     int ExecDialog(QDialog*) override { return 0; }
     bool OpenWithDefault(const QString&) override { return false; }
+    bool OpenWithWebPageHandler(const QString&) override { return false; }
     bool ShowFileProperties(const QString&) override { return false; }
 };
 

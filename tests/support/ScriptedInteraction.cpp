@@ -22,10 +22,11 @@ int ScriptedInteraction::MessageBox(QWidget*, const QString& text, const QString
 }
 
 QStringList ScriptedInteraction::GetOpenFileNames(QWidget*, const QString&, const QString&,
-                                                  const QString& filter)
+                                                  const QString& filter, const QString& defaultSuffix)
 {
     std::lock_guard lock(g_mutex);
     fileDialogFilters.append(filter);
+    fileDialogSuffixes.append(defaultSuffix);
     return openFileAnswers.isEmpty() ? QStringList() : openFileAnswers.takeFirst();
 }
 
@@ -49,6 +50,13 @@ bool ScriptedInteraction::OpenWithDefault(const QString& pathOrUrl)
     std::lock_guard lock(g_mutex);
     openedItems.append(pathOrUrl);
     return openSucceeds;
+}
+
+bool ScriptedInteraction::OpenWithWebPageHandler(const QString& address)
+{
+    std::lock_guard lock(g_mutex);
+    webPageHandlerOpened.append(address);
+    return webPageHandlerSucceeds;
 }
 
 bool ScriptedInteraction::ShowFileProperties(const QString& path)

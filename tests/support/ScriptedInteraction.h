@@ -30,23 +30,27 @@ public:
     // Without one the dialog is rejected at once.
     std::function<int(QDialog*)> dialogHandler;
     bool openSucceeds = true;
+    bool webPageHandlerSucceeds = false;
     bool propertiesSucceed = true;
 
     QList<AskedBox> boxes;
     QStringList openedItems;
+    QStringList webPageHandlerOpened;
     QStringList propertiesShown;
     QStringList folderCaptions;
     QStringList fileDialogFilters;
+    QStringList fileDialogSuffixes;
     int dialogsRun = 0;
 
     int MessageBox(QWidget* parent, const QString& text, const QString& caption,
                    unsigned type) override;
     QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
-                                 const QString& filter) override;
+                                 const QString& filter, const QString& defaultSuffix) override;
     QString GetExistingDirectory(QWidget* parent, const QString& caption,
                                  const QString& folder) override;
     int ExecDialog(QDialog* dialog) override;
     bool OpenWithDefault(const QString& pathOrUrl) override;
+    bool OpenWithWebPageHandler(const QString& address) override;
     bool ShowFileProperties(const QString& path) override;
 };
 

@@ -124,6 +124,13 @@ TEST_F(HyperLinkTest, MissingLocalFileReportsFileNotFound)
     seam.openSucceeds = false;
     EXPECT_EQ(CHyperLink::OpenLink(QStringLiteral("/nonexistent/marlune/readme.html")), 2);
     EXPECT_EQ(CHyperLink::OpenLink(QStringLiteral("https://marlune.example/")), 31);
+    EXPECT_EQ(seam.webPageHandlerOpened.size(), 2) << "the web page handler is tried before failing";
+
+    // The web page handler takes what the opener could not.
+    seam.webPageHandlerSucceeds = true;
+    EXPECT_GT(CHyperLink::OpenLink(QStringLiteral("https://marlune.example/")), 32);
+    EXPECT_EQ(seam.webPageHandlerOpened.last(), QStringLiteral("https://marlune.example/"));
     seam.openSucceeds = true;
     EXPECT_GT(CHyperLink::OpenLink(QStringLiteral("https://marlune.example/")), 32);
+    EXPECT_EQ(seam.webPageHandlerOpened.size(), 3);
 }
