@@ -34,9 +34,9 @@ CConvertOptions SavedDefaults()
     return defaults;
 }
 
-void OnInterrupt(int)
+void OnStopSignal(int signal)
 {
-    CConvertCommand::RequestCancel();
+    CConvertCommand::RequestCancel(signal);
 }
 
 void Print(std::FILE* stream, const QString& text)
@@ -73,13 +73,15 @@ int main(int argc, char** argv)
         break;
     }
 
-    // The first Ctrl+C cancels and lets the current MP3 be finished; a
-    // second one ends the process the usual way.
+    // The first Ctrl+C, SIGTERM or SIGHUP cancels and lets the current MP3
+    // be finished with its information tag; a second one ends the process
+    // the usual way.
     struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = OnStopSignal;
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
 
     CConvertCommand command(commandLine.options);
     const int status = command.Run();
