@@ -428,6 +428,26 @@ TEST_F(ConvertProgram, BatchGoesOnAfterAFailedFileAndEndsWithASummary)
     EXPECT_FALSE(outcome.err.contains(QStringLiteral("Finished converting, all done")));
 }
 
+TEST_F(ConvertProgram, ABitrateTheFrequencyCannotCarryIsToldOnce)
+{
+    const QString first = MakeWma(QStringLiteral("one.wma"), 1.0);
+    const QString second = MakeWma(QStringLiteral("two.wma"), 1.0);
+
+    const Outcome outcome = Run({QStringLiteral("-q"), QStringLiteral("-o"), m_strOut, QStringLiteral("-b"),
+                                 QStringLiteral("128"), QStringLiteral("-r"), QStringLiteral("8000"), first, second});
+
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_OK) << outcome.err.toStdString();
+    const QString notice = QStringLiteral("marlune-convert: 128 kbps is not possible at 8000 Hz; the MP3 files "
+                                          "at 8000 Hz are written at 64 kbps\n");
+    EXPECT_EQ(outcome.err, notice);
+    for (const char* name : {"one.mp3", "two.mp3"}) {
+        const auto frames =
+            Mp3Inspection::ParseFrames(Mp3Inspection::ReadAll(m_strOut + QLatin1Char('/') + QLatin1String(name)));
+        ASSERT_GT(frames.size(), 5u) << name;
+        EXPECT_EQ(frames.back().bitrateKbps, 64) << name;
+    }
+}
+
 // The folder mounted over by a small tmpfs for the duration of a test;
 // mounting needs root, so a test without it is skipped.
 class ScratchMount
