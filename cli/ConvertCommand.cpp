@@ -96,7 +96,11 @@ std::vector<CConversionTask> CConvertCommand::BuildTasks()
             continue;
         }
         SourceDetails details;
-        const QString reason = CheckSource(*m_pDecoder, path, details);
+        const QString reason =
+            m_arrUndecodableFiles.contains(path)
+                ? QStringLiteral("The file name is not valid UTF-8, which marlune-convert cannot "
+                                 "pass on; rename the file")
+                : CheckSource(*m_pDecoder, path, details);
         if (!reason.isEmpty()) {
             PrintError(QStringLiteral("skipping %1: %2").arg(path, reason));
             m_summary.AddSkipped(path, reason);

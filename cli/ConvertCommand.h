@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 
 #include "BatchSummary.h"
 #include "ConvertOptions.h"
@@ -37,6 +38,11 @@ public:
 
     CConvertCommand(const CConvertCommand&) = delete;
     CConvertCommand& operator=(const CConvertCommand&) = delete;
+
+    // Files named on the command line by bytes that are not UTF-8, as they
+    // were decoded: the decoded name is not the file's, so they are skipped
+    // with that reason rather than reported missing.
+    void SetUndecodableFiles(QStringList arrFiles) { m_arrUndecodableFiles = std::move(arrFiles); }
 
     // Converts the files and returns the exit status.
     int Run();
@@ -76,6 +82,7 @@ private:
     bool m_bProgressShown = false;
     bool m_bFinished = false;
     bool m_bCancelled = false;
+    QStringList m_arrUndecodableFiles;
     CBatchSummary m_summary;
     // The current file's first error line, and the system's reason for it.
     QString m_strFailure;

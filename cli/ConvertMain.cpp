@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include "AppSettings.h"
 #include "ConsoleInteraction.h"
@@ -37,6 +38,20 @@ CConvertOptions SavedDefaults()
 void OnStopSignal(int signal)
 {
     CConvertCommand::RequestCancel(signal);
+}
+
+// The arguments whose bytes are not UTF-8, legal in a Linux file name, as
+// Qt decodes them (with replacement characters) and makes them absolute.
+QStringList UndecodableArguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(QByteArrayView(argv[i]));
+        if (utf8.hasError())
+            arguments.append(QFileInfo(text).absoluteFilePath());
+    }
+    return arguments;
 }
 
 void Print(std::FILE* stream, const QString& text)
@@ -84,6 +99,7 @@ int main(int argc, char** argv)
         sigaction(signal, &action, nullptr);
 
     CConvertCommand command(commandLine.options);
+    command.SetUndecodableFiles(UndecodableArguments(argc, argv));
     const int status = command.Run();
     InstallInteraction(nullptr);
     return status;

@@ -1,4 +1,5 @@
 #include <csignal>
+#include <cstdio>
 
 #include <sys/stat.h>
 
@@ -446,6 +447,29 @@ TEST_F(ConvertProgram, ABitrateTheFrequencyCannotCarryIsToldOnce)
         ASSERT_GT(frames.size(), 5u) << name;
         EXPECT_EQ(frames.back().bitrateKbps, 64) << name;
     }
+}
+
+// A file name whose bytes are not UTF-8 is legal; the run says what is
+// wrong with it instead of calling the file missing.
+TEST_F(ConvertProgram, ANameThatIsNotUtf8IsNamedForWhatItIs)
+{
+    const QString good = MakeWma(QStringLiteral("good.wma"), 1.0);
+    const QString source = MakeWma(QStringLiteral("latin1.wma"), 1.0);
+    const QByteArray latin1Name = QFile::encodeName(m_dir.path()) + "/caf\xe9.wma";
+    ASSERT_EQ(::rename(QFile::encodeName(source).constData(), latin1Name.constData()), 0);
+
+    // QProcess passes text; the shell passes the bytes.
+    QProcess process;
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("exec \"$0\" -q -o \"$1\" \"$2/$(printf 'caf\\351.wma')\" \"$3\""),
+                   Program(), m_strOut, m_dir.path(), good});
+    ASSERT_TRUE(process.waitForStarted());
+    const Outcome outcome = Finish(process);
+
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_FAILED) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("not valid UTF-8"))) << outcome.err.toStdString();
+    EXPECT_FALSE(outcome.err.contains(QStringLiteral("No such file or directory")));
+    EXPECT_GT(QFileInfo(m_strOut + QStringLiteral("/good.mp3")).size(), 0);
 }
 
 // The folder mounted over by a small tmpfs for the duration of a test;
