@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTime>
 #include <QTimer>
 
@@ -17,6 +18,7 @@
 #include "EngineGlobals.h"
 #include "EngineMessages.h"
 #include "Mp3Bitrates.h"
+#include "RawNameAliases.h"
 #include "SourceCheck.h"
 #include "TaskBuilder.h"
 #include "Tick.h"
@@ -92,18 +94,14 @@ std::vector<CConversionTask> CConvertCommand::BuildTasks()
     std::vector<CConversionTask> tasks;
     for (const QString& path : m_options.arrFiles) {
         if (s_nCancelSignal) {
-            m_summary.AddNotTried(path);
+            m_summary.AddNotTried(Shown(path));
             continue;
         }
         SourceDetails details;
-        const QString reason =
-            m_arrUndecodableFiles.contains(path)
-                ? QStringLiteral("The file name is not valid UTF-8, which marlune-convert cannot "
-                                 "pass on; rename the file")
-                : CheckSource(*m_pDecoder, path, details);
+        const QString reason = CheckSource(*m_pDecoder, path, details);
         if (!reason.isEmpty()) {
             PrintError(QStringLiteral("skipping %1: %2").arg(path, reason));
-            m_summary.AddSkipped(path, reason);
+            m_summary.AddSkipped(Shown(path), reason);
             continue;
         }
         tasks.push_back(BuildConversionTask(details, settings));
@@ -118,11 +116,12 @@ void CConvertCommand::RunTasks(std::vector<CConversionTask> tasks)
     m_dwRunStart = GetTickCount32();
     for (const CConversionTask& task : tasks) {
         if (s_nCancelSignal) {
-            m_summary.AddNotTried(task.m_strSource);
+            m_summary.AddNotTried(Shown(task.m_strSource));
             continue;
         }
         NoteBitrate(task);
         const bool bConverted = RunJob(task);
+        RenameAliasOutput(task);
         NoteOutcome(task, bConverted);
         m_nSamplesBefore += task.m_nTotalSamples;
     }
@@ -135,6 +134,7 @@ bool CConvertCommand::RunJob(const CConversionTask& task)
 {
     m_bFinished = false;
     m_strFailure.clear();
+    m_strDest.clear();
     m_fTaskPercent = 0.0f;
     m_pJob = std::make_shared<CConvJob>();
     m_pJob->m_wndTarget = Target();
@@ -160,14 +160,30 @@ bool CConvertCommand::RunJob(const CConversionTask& task)
     return m_bFinished;
 }
 
+// The MP3 of a source reached through a link gets the source's own name.
+void CConvertCommand::RenameAliasOutput(const CConversionTask& task)
+{
+    if (!m_pAliases || !m_pAliases->IsAlias(task.m_strSource) || m_strDest.isEmpty()
+        || !QFileInfo::exists(m_strDest))
+        return;
+    QString reason;
+    if (!m_pAliases->GiveOutputTheSourceName(task.m_strSource, m_strDest, &reason))
+        PrintError(QStringLiteral("%1 keeps its name: %2").arg(m_strDest, reason));
+}
+
+QString CConvertCommand::Shown(const QString& text) const
+{
+    return m_pAliases ? m_pAliases->Shown(text) : text;
+}
+
 void CConvertCommand::NoteOutcome(const CConversionTask& task, bool bConverted)
 {
     if (!bConverted) {
         if (m_bCancelled)
-            m_summary.AddFailed(task.m_strSource,
+            m_summary.AddFailed(Shown(task.m_strSource),
                                 QStringLiteral("interrupted; the MP3 keeps what was converted"));
         else
-            m_summary.AddFailed(task.m_strSource,
+            m_summary.AddFailed(Shown(task.m_strSource),
                                 m_strFailure.isEmpty() ? kStatusError : m_strFailure);
         return;
     }
@@ -177,10 +193,10 @@ void CConvertCommand::NoteOutcome(const CConversionTask& task, bool bConverted)
     if (nDone < task.m_nTotalSamples && fExpected - fDecoded > kShortToleranceSeconds) {
         PrintError(QStringLiteral("warning: %1 ends after %2 s of the %3 s its header announces; "
                                   "the source is damaged or truncated")
-                       .arg(task.m_strSource)
+                       .arg(Shown(task.m_strSource))
                        .arg(fDecoded, 0, 'f', 2)
                        .arg(fExpected, 0, 'f', 2));
-        m_summary.AddShort(task.m_strSource, fDecoded, fExpected);
+        m_summary.AddShort(Shown(task.m_strSource), fDecoded, fExpected);
         return;
     }
     m_summary.AddConverted();
@@ -247,7 +263,7 @@ void CConvertCommand::Cancel()
                   .arg(kProgram));
 }
 
-LRESULT CConvertCommand::OnWindowMessage(UINT message, WPARAM, LPARAM lParam,
+LRESULT CConvertCommand::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                          std::unique_ptr<MessagePayload>& payload)
 {
     switch (message) {
@@ -270,6 +286,10 @@ LRESULT CConvertCommand::OnWindowMessage(UINT message, WPARAM, LPARAM lParam,
             PrintError(*reason);
             m_strFailure += QStringLiteral(": ") + *reason;
         }
+        break;
+    case WM_CONV_SETTEXT:
+        if (const QString* text = PayloadValue<QString>(payload.get()); text && wParam == IDC_CONV_DEST)
+            m_strDest = *text;
         break;
     case WM_CONV_PROGRESS:
         if (const ConvProgress* progress = PayloadValue<ConvProgress>(payload.get())) {
@@ -300,12 +320,12 @@ void CConvertCommand::PrintLog(const QString& text, int severity)
     const unsigned number = NextLogLineNumber();
     if (m_options.bQuiet && severity != LOG_ERROR)
         return;
-    WriteLine(LogNumberText(number) + LogTimeText(QTime::currentTime()) + QLatin1Char(' ') + text);
+    WriteLine(LogNumberText(number) + LogTimeText(QTime::currentTime()) + QLatin1Char(' ') + Shown(text));
 }
 
 void CConvertCommand::PrintError(const QString& text)
 {
-    WriteLine(kProgram + QStringLiteral(": ") + text);
+    WriteLine(kProgram + QStringLiteral(": ") + Shown(text));
 }
 
 void CConvertCommand::WriteLine(const QString& line)

@@ -14,6 +14,7 @@
 #include "WindowMessage.h"
 
 class CConvJob;
+class CRawNameAliases;
 class QEventLoop;
 class WMAFile2;
 
@@ -39,10 +40,10 @@ public:
     CConvertCommand(const CConvertCommand&) = delete;
     CConvertCommand& operator=(const CConvertCommand&) = delete;
 
-    // Files named on the command line by bytes that are not UTF-8, as they
-    // were decoded: the decoded name is not the file's, so they are skipped
-    // with that reason rather than reported missing.
-    void SetUndecodableFiles(QStringList arrFiles) { m_arrUndecodableFiles = std::move(arrFiles); }
+    // The links to the files named by bytes that are not UTF-8; messages
+    // show the names given, and their MP3 files get the sources' bytes.
+    // Not owned; outlives Run().
+    void SetRawNameAliases(const CRawNameAliases* aliases) { m_pAliases = aliases; }
 
     // Converts the files and returns the exit status.
     int Run();
@@ -61,6 +62,8 @@ private:
     void RunTasks(std::vector<CConversionTask> tasks);
     bool RunJob(const CConversionTask& task);
     void NoteOutcome(const CConversionTask& task, bool bConverted);
+    void RenameAliasOutput(const CConversionTask& task);
+    QString Shown(const QString& text) const;
     void NoteBitrate(const CConversionTask& task);
     void PrintTotals(size_t nTasks);
     void PrintSummary();
@@ -82,7 +85,8 @@ private:
     bool m_bProgressShown = false;
     bool m_bFinished = false;
     bool m_bCancelled = false;
-    QStringList m_arrUndecodableFiles;
+    const CRawNameAliases* m_pAliases = nullptr;
+    QString m_strDest; // where the runner put the current file's MP3
     CBatchSummary m_summary;
     // The current file's first error line, and the system's reason for it.
     QString m_strFailure;

@@ -4,12 +4,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include "AppSettings.h"
 #include "ConsoleInteraction.h"
 #include "ConvertCommand.h"
 #include "ConvertOptions.h"
+#include "RawNameAliases.h"
 #include "SettingsStore.h"
 #include "UserFolders.h"
 
@@ -40,20 +40,6 @@ void OnStopSignal(int signal)
     CConvertCommand::RequestCancel(signal);
 }
 
-// The arguments whose bytes are not UTF-8, legal in a Linux file name, as
-// Qt decodes them (with replacement characters) and makes them absolute.
-QStringList UndecodableArguments(int argc, char** argv)
-{
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        const QString text = utf8(QByteArrayView(argv[i]));
-        if (utf8.hasError())
-            arguments.append(QFileInfo(text).absoluteFilePath());
-    }
-    return arguments;
-}
-
 void Print(std::FILE* stream, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -70,8 +56,13 @@ int main(int argc, char** argv)
     ConsoleInteraction console;
     InstallInteraction(&console);
 
-    const ConvertCommandLine commandLine =
-        ParseConvertArguments(QCoreApplication::arguments().mid(1), SavedDefaults());
+    // From argv rather than QCoreApplication::arguments(), which decodes
+    // every name as UTF-8 and loses the bytes of one that is not.
+    CRawNameAliases aliases;
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(aliases.PathFor(QByteArray(argv[i])));
+    const ConvertCommandLine commandLine = ParseConvertArguments(arguments, SavedDefaults());
     switch (commandLine.action) {
     case ConvertCommandLine::Action::ShowHelp:
         Print(stdout, ConvertHelpText());
@@ -99,7 +90,7 @@ int main(int argc, char** argv)
         sigaction(signal, &action, nullptr);
 
     CConvertCommand command(commandLine.options);
-    command.SetUndecodableFiles(UndecodableArguments(argc, argv));
+    command.SetRawNameAliases(&aliases);
     const int status = command.Run();
     InstallInteraction(nullptr);
     return status;
