@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include <QString>
+
 // The record behind one row of the file list, attached to the row as its
 // item data. Owned by the main window (CZARVDlg::NewRecord / FreeRecord);
 // read and written on the user-interface thread only.
@@ -18,4 +20,7 @@ struct FileItemInfo
     uint64_t m_nTotalSamples = 0;
     double m_dSizeMB = 0.0;
     double m_dDuration = 0.0; // seconds
+    // Why the file cannot be converted, for the row's info tip and the
+    // Properties view; empty while m_bError is 0.
+    QString m_strError;
 };

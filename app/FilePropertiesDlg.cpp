@@ -67,6 +67,8 @@ CFilePropertiesDlg::CFilePropertiesDlg(const QString& strPath, const AudioDetail
     AddField(QStringLiteral("Duration:"), audio.strDuration);
     AddField(QStringLiteral("Frequency:"), audio.strFrequency);
     AddField(QStringLiteral("Channel:"), audio.strChannels);
+    if (!audio.strProblem.isEmpty())
+        AddField(QStringLiteral("Problem:"), audio.strProblem);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -12,6 +12,7 @@ struct AudioDetails
     QString strDuration;
     QString strFrequency;
     QString strChannels;
+    QString strProblem; // why the file cannot be converted; empty when it can
 };
 
 // A read-only view of one file's properties, for desktops where no file

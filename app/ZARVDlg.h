@@ -219,7 +219,8 @@ extern CZARVDlg* g_pMainDlg;
 extern std::map<QString, int> g_mapFormatByExt;
 
 // True when the file opens for reading; it is closed again at once.
-bool IsFileReadable(const QString& strPath);
+// Otherwise *pstrReason, when given, gets the system's reason.
+bool IsFileReadable(const QString& strPath, QString* pstrReason = nullptr);
 
 // The loader thread: adds one row per path while dlg.m_bLoading is 1, then
 // ends the load. Returns 0.

@@ -131,10 +131,12 @@ void CZARVDlg::OnFileProperties()
     if (Interaction().ShowFileProperties(strPath))
         return;
     // No file manager answered: our own view, so the command never does nothing.
+    const auto* pInfo = static_cast<const FileItemInfo*>(m_lstFiles->GetItemData(nItem));
     const AudioDetails audio{m_lstFiles->GetItemText(nItem, COL_TYPE),
                              m_lstFiles->GetItemText(nItem, COL_DURATION),
                              m_lstFiles->GetItemText(nItem, COL_FREQUENCY),
-                             m_lstFiles->GetItemText(nItem, COL_CHANNEL)};
+                             m_lstFiles->GetItemText(nItem, COL_CHANNEL),
+                             pInfo && pInfo->m_bError ? pInfo->m_strError : QString()};
     CFilePropertiesDlg dlg(strPath, audio, this);
     Interaction().ExecDialog(&dlg);
 }

@@ -63,8 +63,9 @@ QString DurationText(double dSeconds)
 }
 
 // Reads the decoder's values into the record; stops at the first failed call,
-// keeping what was read so far, and leaves no file open.
-void ReadWmaDetails(WMAFile2& decoder, const QString& strPath, FileItemInfo& info)
+// keeping what was read so far, and leaves no file open. Returns that call's
+// result.
+HRESULT ReadWmaDetails(WMAFile2& decoder, const QString& strPath, FileItemInfo& info)
 {
     const auto read = [&]() -> HRESULT {
         HRESULT hr = decoder.Open(strPath);
@@ -88,11 +89,13 @@ void ReadWmaDetails(WMAFile2& decoder, const QString& strPath, FileItemInfo& inf
         info.m_dDuration = nMilliseconds / 1000.0;
         return decoder.Close();
     };
-    if (SUCCEEDED(read()))
-        return;
+    const HRESULT hr = read();
+    if (SUCCEEDED(hr))
+        return hr;
     bool bOpen = false;
     if (SUCCEEDED(decoder.get_IsOpen(&bOpen)) && bOpen)
         decoder.Close();
+    return hr;
 }
 
 // The details of one file as its row shows them; m_bError when the file
@@ -101,14 +104,24 @@ FileItemInfo ReadFileDetails(const QString& strPath, uint8_t nFormat, WMAFile2* 
 {
     FileItemInfo info;
     info.m_nFormat = nFormat;
-    if (!IsFileReadable(strPath)) {
+    if (!IsFileReadable(strPath, &info.m_strError)) {
         info.m_bError = 1;
         return info;
     }
-    if (nFormat == FORMAT_WMA && pDecoder)
-        ReadWmaDetails(*pDecoder, strPath, info);
-    if (info.m_nChannels == 0 || info.m_nSampleRate == 0 || info.m_nTotalSamples == 0)
+    if (nFormat != FORMAT_WMA) {
+        info.m_strError = QStringLiteral("Not a WMA file: only .wma files are converted");
+    } else if (pDecoder) {
+        const HRESULT hr = ReadWmaDetails(*pDecoder, strPath, info);
+        if (FAILED(hr))
+            info.m_strError = DescribeResult(hr);
+    }
+    if (info.m_nChannels == 0 || info.m_nSampleRate == 0 || info.m_nTotalSamples == 0) {
         info.m_bError = 1;
+        if (info.m_strError.isEmpty())
+            info.m_strError = QStringLiteral("The file holds no audio");
+    } else {
+        info.m_strError.clear();
+    }
     return info;
 }
 
@@ -142,11 +155,14 @@ bool AddFileToList(const MessageTarget& target, const QFileInfo& found, WMAFile2
 
 } // namespace
 
-bool IsFileReadable(const QString& strPath)
+bool IsFileReadable(const QString& strPath, QString* pstrReason)
 {
     QFile file(strPath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (pstrReason)
+            *pstrReason = file.errorString();
         return false;
+    }
     file.close();
     return true;
 }
@@ -295,8 +311,10 @@ void CZARVDlg::OnFillDetails(MessagePayload* payload)
     pInfo->m_nTotalSamples = details.m_nTotalSamples;
     pInfo->m_dDuration = details.m_dDuration;
     pInfo->m_bError = details.m_bError;
+    pInfo->m_strError = details.m_strError;
     m_dTotalSeconds += details.m_dDuration;
     if (pInfo->m_bError) {
+        m_lstFiles->SetItemInfoTip(nRow, pInfo->m_strError);
         m_lstFiles->SetItemText(nRow, COL_TYPE, QStringLiteral("Unknown"));
         m_lstFiles->SetItemTextColor(nRow, COL_TYPE, QColor(255, 0, 0), false);
         return;

@@ -9,6 +9,7 @@
 #include "ConsoleInteraction.h"
 #include "ConvertCommand.h"
 #include "ConvertOptions.h"
+#include "RawNameAliases.h"
 #include "SettingsStore.h"
 #include "UserFolders.h"
 
@@ -34,9 +35,9 @@ CConvertOptions SavedDefaults()
     return defaults;
 }
 
-void OnInterrupt(int)
+void OnStopSignal(int signal)
 {
-    CConvertCommand::RequestCancel();
+    CConvertCommand::RequestCancel(signal);
 }
 
 void Print(std::FILE* stream, const QString& text)
@@ -55,8 +56,13 @@ int main(int argc, char** argv)
     ConsoleInteraction console;
     InstallInteraction(&console);
 
-    const ConvertCommandLine commandLine =
-        ParseConvertArguments(QCoreApplication::arguments().mid(1), SavedDefaults());
+    // From argv rather than QCoreApplication::arguments(), which decodes
+    // every name as UTF-8 and loses the bytes of one that is not.
+    CRawNameAliases aliases;
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(aliases.PathFor(QByteArray(argv[i])));
+    const ConvertCommandLine commandLine = ParseConvertArguments(arguments, SavedDefaults());
     switch (commandLine.action) {
     case ConvertCommandLine::Action::ShowHelp:
         Print(stdout, ConvertHelpText());
@@ -73,15 +79,18 @@ int main(int argc, char** argv)
         break;
     }
 
-    // The first Ctrl+C cancels and lets the current MP3 be finished; a
-    // second one ends the process the usual way.
+    // The first Ctrl+C, SIGTERM or SIGHUP cancels and lets the current MP3
+    // be finished with its information tag; a second one ends the process
+    // the usual way.
     struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = OnStopSignal;
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
 
     CConvertCommand command(commandLine.options);
+    command.SetRawNameAliases(&aliases);
     const int status = command.Run();
     InstallInteraction(nullptr);
     return status;

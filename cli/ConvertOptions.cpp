@@ -44,9 +44,12 @@ struct Parser
             "Converts WMA files into constant-bitrate MP3 files, as Marlune does.\n"
             "Each FILE becomes NAME.mp3 in the output folder; an existing file is never\n"
             "overwritten (\"NAME (2).mp3\" and so on instead).\n"
+            "A file that cannot be converted is skipped, and one that fails does not stop\n"
+            "the others; a summary on standard error ends the run.\n"
             "Exit status: 0 when every file was converted, 1 when a file was skipped or\n"
-            "the conversion failed, 2 for a usage error, 130 when interrupted (Ctrl+C\n"
-            "finishes the current MP3 with what was converted)."));
+            "failed, 2 for a usage error, 128 + the signal when stopped by Ctrl+C (130),\n"
+            "SIGTERM (143) or SIGHUP (129), which finish the current MP3 with what was\n"
+            "converted."));
         parser.addOptions({output, bitrate, rate, channels, quiet, help, version});
         parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("WMA files to convert."),
                                      QStringLiteral("FILE..."));

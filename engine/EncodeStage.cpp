@@ -29,6 +29,14 @@ void Fail(CConvJob& job, const QString& line)
     job.m_bRunning = false;
 }
 
+// A failed create or write: the log line, then the system's reason for it.
+void FailWithSystemReason(CConvJob& job, const QString& line, const QFile& file)
+{
+    Fail(job, line);
+    job.m_wndTarget.PostMessage(WM_CONV_SYSTEM_REASON, 0, 0,
+                                std::make_unique<TextPayload>(file.errorString()));
+}
+
 // A load failure is also shown to the user; the job stops only once the box
 // has been closed.
 void FailWithBox(CConvJob& job, const QString& line, const QString& box)
@@ -172,7 +180,7 @@ bool EncodeMp3(CConversionTask& task)
     // short write shows at the write that failed.
     QFile file(task.m_strDest);
     if (!file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-        Fail(job, QStringLiteral("Error creating file %1").arg(task.m_strDest));
+        FailWithSystemReason(job, QStringLiteral("Error creating file %1").arg(task.m_strDest), file);
         return false;
     }
 
@@ -200,6 +208,7 @@ bool EncodeMp3(CConversionTask& task)
     std::vector<float> right(bMono ? 0 : dwSamples / 2);
     uint32_t dwLastProgress = GetTickCount32();
     bool bWriteFailed = false;
+    uint64_t nSamplesStored = 0;
 
     SampleRing& input = *task.m_pEncoderInput;
     while (job.m_bRunning) {
@@ -251,11 +260,12 @@ bool EncodeMp3(CConversionTask& task)
             return false;
         }
         if (!WriteAll(file, output.data(), dwWritten)) {
-            Fail(job, QStringLiteral("Output file write error"));
+            FailWithSystemReason(job, QStringLiteral("Output file write error"), file);
             bWriteFailed = true;
             break;
         }
 
+        nSamplesStored += chunk;
         job.m_nTaskSamplesDone += chunk;
         job.m_nSamplesDone += chunk;
         const float fSeconds = task.SamplesToSeconds(chunk);
@@ -275,10 +285,19 @@ bool EncodeMp3(CConversionTask& task)
         return false;
     }
     if (!WriteAll(file, output.data(), dwWritten)) {
-        Fail(job, QStringLiteral("Output file write error"));
+        FailWithSystemReason(job, QStringLiteral("Output file write error"), file);
         bWriteFailed = true;
     }
     stream.Close();
+    // No audio reached the file (the source gave none before the job
+    // stopped, or the disk was full from the start): it would play as
+    // nothing and take the name from the next conversion. It was created
+    // here exclusively, so it is ours to remove.
+    if (nSamplesStored == 0 || file.size() == 0) {
+        file.remove();
+        PostJobProgress(job, task, true);
+        return false;
+    }
     file.close();
 
     const QByteArray path = QFile::encodeName(task.m_strDest);

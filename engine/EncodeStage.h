@@ -16,7 +16,8 @@ unsigned EncodeTask(CConversionTask* task);
 
 // Encodes the whole stream. A failure posts its log line, clears m_bRunning
 // and returns false. When m_bRunning is cleared by someone else meanwhile,
-// the file is still finished and tagged with what was encoded.
+// the file is still finished and tagged with what was encoded. A file that
+// received no audio at all is removed, and false returned.
 bool EncodeMp3(CConversionTask& task);
 
 // Reports the percentages to the progress window: posted, or with send set

@@ -33,6 +33,13 @@ constexpr UINT WM_CONV_SETTIMER = WM_USER + 103;
 // payload. Posted by the runner.
 constexpr UINT WM_CONV_FINISHED = WM_USER + 105;
 
+// The system's reason for the error line posted just before (an output file
+// that could not be created or written: permission denied, no space left).
+// wParam 0, lParam 0, payload QString. Posted by the encoding stage. The log
+// keeps its fixed texts, so the progress window ignores it; the command-line
+// converter prints it.
+constexpr UINT WM_CONV_SYSTEM_REASON = WM_USER + 106;
+
 // Targets of WM_CONV_SETTEXT and WM_CONV_SETTIMER.
 constexpr WPARAM CONV_TEXT_TITLE = 0;
 constexpr WPARAM IDC_CONV_SOURCE = 1092;

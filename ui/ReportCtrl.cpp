@@ -535,6 +535,17 @@ void CReportCtrl::SetCellColours(int nItem, int nSubItem, const QColor& colour, 
         viewport()->update();
 }
 
+void CReportCtrl::SetItemInfoTip(int nItem, const QString& strTip)
+{
+    if (m_pModel->IsRow(nItem))
+        m_pModel->SetInfoTip(nItem, strTip);
+}
+
+QString CReportCtrl::GetItemInfoTip(int nItem) const
+{
+    return m_pModel->IsRow(nItem) ? m_pModel->GetInfoTip(nItem) : QString();
+}
+
 void CReportCtrl::SetItemTextColor(int nItem, int nSubItem, const QColor& colour, bool bRedraw)
 {
     SetCellColours(nItem, nSubItem, colour, true, bRedraw);

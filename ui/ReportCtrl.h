@@ -94,6 +94,11 @@ public:
     int SetAllItemStates(unsigned dwFilter, unsigned dwStates);
     bool EnsureVisible(int nItem, bool bPartialOK);
 
+    // The row's info tip (LVS_EX_INFOTIP): shown when the pointer rests on
+    // any of its cells. An empty text removes it.
+    void SetItemInfoTip(int nItem, const QString& strTip);
+    QString GetItemInfoTip(int nItem) const;
+
     // Colours; an invalid colour means the default. An invalid row or column
     // widens the change to every row or column.
     void SetItemTextColor(int nItem, int nSubItem, const QColor& colour, bool bRedraw = true);

@@ -53,9 +53,17 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const
         return row.data.arrBkColors.value(nCol);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(AlignmentOf(m_arrHeadings[nCol].nFormat));
+    case Qt::ToolTipRole:
+        return row.strInfoTip.isEmpty() ? QVariant() : QVariant(row.strInfoTip);
     default:
         return {};
     }
+}
+
+void ReportModel::SetInfoTip(int nRow, const QString& strTip)
+{
+    m_arrRows[static_cast<size_t>(nRow)].strInfoTip = strTip;
+    emit dataChanged(index(nRow, 0), index(nRow, ColumnCount() - 1), {Qt::ToolTipRole});
 }
 
 QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int role) const

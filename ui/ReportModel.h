@@ -59,6 +59,9 @@ public:
     void SetText(int nRow, int nCol, const QString& strText);
     int GetImage(int nRow, int nCol) const { return m_arrRows[nRow].arrImages[nCol]; }
     void SetImage(int nRow, int nCol, int nImage);
+    // The row's info tip, shown over any of its cells; empty for none.
+    const QString& GetInfoTip(int nRow) const { return m_arrRows[nRow].strInfoTip; }
+    void SetInfoTip(int nRow, const QString& strTip);
     bool IsChecked(int nRow) const { return m_arrRows[nRow].bChecked; }
     void SetChecked(int nRow, bool bChecked) { m_arrRows[nRow].bChecked = bChecked; }
     RowData& GetRowData(int nRow) { return m_arrRows[nRow].data; }
@@ -79,6 +82,7 @@ private:
     {
         QList<QString> arrTexts;
         QList<int> arrImages;
+        QString strInfoTip;
         RowData data;
         bool bChecked = false;
     };

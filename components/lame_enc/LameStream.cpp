@@ -7,37 +7,17 @@
 
 #include <lame/lame.h>
 
+#include "Mp3Bitrates.h"
+
 namespace {
 
 constexpr std::array<uint32_t, 9> kSampleRates = {8000,  11025, 12000, 16000, 22050,
                                                   24000, 32000, 44100, 48000};
-constexpr std::array<uint32_t, 14> kMpeg1Bitrates = {32,  40,  48,  56,  64,  80,  96,
-                                                     112, 128, 160, 192, 224, 256, 320};
-constexpr std::array<uint32_t, 14> kMpeg2Bitrates = {8,  16, 24, 32,  40,  48,  56,
-                                                     64, 80, 96, 112, 128, 144, 160};
 
 template <size_t N>
 bool Contains(const std::array<uint32_t, N>& values, uint32_t value)
 {
     return std::find(values.begin(), values.end(), value) != values.end();
-}
-
-// The MPEG version follows from the output frequency: 32 kHz and above is
-// MPEG-1, everything lower MPEG-2 or 2.5 with their own bitrate table. A
-// bitrate the frame format cannot carry (192 kbps at 22050 Hz, 8 kbps at
-// 44100 Hz) becomes the table's nearest one, the lower on a tie, so every
-// choice of settings still gives a file, as close to the asked rate as MPEG
-// allows.
-uint32_t NearestBitrate(uint32_t kbps, uint32_t outputRate)
-{
-    const auto& table = outputRate >= 32000 ? kMpeg1Bitrates : kMpeg2Bitrates;
-    const auto distance = [kbps](uint32_t value) { return value > kbps ? value - kbps : kbps - value; };
-    uint32_t nearest = table.front();
-    for (const uint32_t candidate : table) {
-        if (distance(candidate) < distance(nearest))
-            nearest = candidate;
-    }
-    return nearest;
 }
 
 void Silent(const char*, va_list) {}

@@ -39,6 +39,7 @@ constexpr qint64 kObjectHeaderSize = 24; // GUID and 64-bit size
 constexpr qint64 kHeaderObjectSize = 30; // plus object count and two reserved bytes
 constexpr qint64 kHeaderExtensionDataOffset = 46;
 constexpr qint64 kFilePropertiesSize = 104;
+constexpr uint64_t kDataObjectHeaderSize = 50; // object header, file id, packet count, reserved
 constexpr qint64 kStreamPropertiesFlagsOffset = 72;
 constexpr uint16_t kStreamEncryptedFlag = 0x8000;
 constexpr uint32_t kBroadcastFlag = 0x1;
@@ -143,6 +144,9 @@ HRESULT AsfHeader::Read(const QString& path)
     HeaderScanner scanner(file, *this);
     if (!scanner.ScanObjects(kHeaderObjectSize, static_cast<qint64>(headerSize), false))
         return WMA_E_CORRUPT;
+    const uint64_t packetsStart = headerSize + kDataObjectHeaderSize;
+    const auto fileSize = static_cast<uint64_t>(file.size());
+    nPacketBytes = fileSize > packetsStart ? fileSize - packetsStart : 0;
     return S_OK;
 }
 

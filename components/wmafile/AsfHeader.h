@@ -23,6 +23,8 @@ struct AsfHeader
     uint64_t nPlayDuration = 0;
     // In milliseconds.
     uint64_t nPreroll = 0;
+    // Bytes of the file after the data object's own header: the packets.
+    uint64_t nPacketBytes = 0;
 
     // S_OK; WMA_E_NOT_ASF when the file does not start with an ASF header
     // object; WMA_E_CORRUPT when the header object is truncated or its

@@ -37,6 +37,8 @@ QString DescribeResult(HRESULT hr)
         return QStringLiteral("No file is open");
     case WMA_E_UNSUPPORTED_CODEC:
         return QStringLiteral("The audio format is not supported");
+    case WMA_E_NO_AUDIO_DATA:
+        return QStringLiteral("The file holds no audio data");
     default:
         return QStringLiteral("Error 0x%1").arg(static_cast<uint32_t>(hr), 8, 16, QLatin1Char('0'));
     }

@@ -52,6 +52,9 @@ constexpr HRESULT WMA_E_NOT_OPEN = MakeHResult(true, 4, 0x0205);
 // The first audio stream is in a format this decoder does not deliver
 // (neither a Windows Media Audio flavour nor MP3).
 constexpr HRESULT WMA_E_UNSUPPORTED_CODEC = MakeHResult(true, 4, 0x0206);
+// The header is sound but the data holds no audio: a header-only or live
+// stream file, or one cut before its first audio packet.
+constexpr HRESULT WMA_E_NO_AUDIO_DATA = MakeHResult(true, 4, 0x0207);
 
 // A short English description of a result code, for logs and exceptions.
 QString DescribeResult(HRESULT hr);

@@ -135,6 +135,18 @@ uint64_t FfmpegAudioStream::EstimatedFrames() const
     return 0;
 }
 
+HRESULT FfmpegAudioStream::Prime()
+{
+    while (m_nTail == m_nHead && !m_bEnded) {
+        const HRESULT hr = DecodeMore();
+        if (FAILED(hr))
+            return hr;
+    }
+    if (m_nTail > m_nHead)
+        return S_OK;
+    return FAILED(m_hrEnd) || m_bErrorSeen ? WMA_E_CORRUPT : WMA_E_NO_AUDIO_DATA;
+}
+
 HRESULT FfmpegAudioStream::Read(int frames, std::vector<int16_t>& samples)
 {
     samples.clear();

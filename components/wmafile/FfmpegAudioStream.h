@@ -35,6 +35,11 @@ public:
     // WMA_E_NO_AUDIO, WMA_E_UNSUPPORTED_CODEC or WMA_E_CORRUPT on failure.
     HRESULT Open(const QString& path, int outputRate, int outputChannels);
 
+    // Decodes until the first samples are ready, without delivering them:
+    // S_OK when there are some; WMA_E_CORRUPT when the data yields nothing
+    // but errors, WMA_E_NO_AUDIO_DATA when it holds no audio packet at all.
+    HRESULT Prime();
+
     // Up to frames × OutputChannels() values into samples (its capacity is
     // reused); empty at the end of the stream.
     HRESULT Read(int frames, std::vector<int16_t>& samples);

@@ -63,6 +63,16 @@ HRESULT WMAFile2::Open(const QString& path)
 
     auto stream = std::make_unique<FfmpegAudioStream>();
     hr = stream->Open(path, m_nOutputRate, m_nOutputChannels);
+    // A file whose data holds no decodable audio is refused here, where the
+    // file list and the converter's checks read it, rather than halfway
+    // through a conversion. The samples decoded for the check are delivered
+    // by the first ReadSamples.
+    if (SUCCEEDED(hr))
+        hr = stream->Prime();
+    // Packets that yield nothing, not even an error, are damage, not a
+    // file without audio.
+    if (hr == WMA_E_NO_AUDIO_DATA && header.nPacketBytes > 0)
+        hr = WMA_E_CORRUPT;
     if (FAILED(hr))
         return hr;
 
@@ -71,7 +81,6 @@ HRESULT WMAFile2::Open(const QString& path)
         m_nContentDuration = FramesToUnits(stream->EstimatedFrames(),
                                            static_cast<uint64_t>(stream->SourceRate()));
     m_pStream = std::move(stream);
-    m_bDelivered = false;
     return S_OK;
 }
 
@@ -89,12 +98,7 @@ HRESULT WMAFile2::ReadSamples(int frames, std::vector<int16_t>& samples)
     samples.clear();
     if (!m_pStream)
         return WMA_E_NOT_OPEN;
-    const HRESULT hr = m_pStream->Read(frames, samples);
-    if (SUCCEEDED(hr) && samples.empty() && !m_bDelivered && m_nContentDuration > 0)
-        return WMA_E_CORRUPT; // the header announces audio, the data holds none
-    if (!samples.empty())
-        m_bDelivered = true;
-    return hr;
+    return m_pStream->Read(frames, samples);
 }
 
 HRESULT WMAFile2::SetOutputFormat(int sampleRate, int channels)

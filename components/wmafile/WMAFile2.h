@@ -28,7 +28,10 @@ public:
     WMAFile2(const WMAFile2&) = delete;
     WMAFile2& operator=(const WMAFile2&) = delete;
 
-    // Opens the file, closing any file that is open first.
+    // Opens the file, closing any file that is open first. A file whose
+    // data yields no audio does not open: WMA_E_NO_AUDIO_DATA when it holds
+    // no audio packet (header only, a live stream's header, cut before the
+    // first packet), WMA_E_CORRUPT when its packets do not decode.
     HRESULT Open(const QString& path);
     // S_FALSE when no file was open.
     HRESULT Close();
@@ -52,7 +55,6 @@ public:
 private:
     std::unique_ptr<FfmpegAudioStream> m_pStream; // set while a file is open
     uint64_t m_nContentDuration = 0;              // 100-nanosecond units
-    bool m_bDelivered = false;                    // ReadSamples has returned audio
     int m_nOutputRate = 0;
     int m_nOutputChannels = 0;
 };

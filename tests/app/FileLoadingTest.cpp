@@ -147,6 +147,53 @@ TEST_F(FileLoading, GoodAndBadFilesEachGetARow)
     dlg->Close();
 }
 
+// An unusable row tells why in its info tip; a file whose data holds no
+// audio is one of them, before any conversion meets it.
+TEST_F(FileLoading, UnusableRowsTellWhyInTheirInfoTip)
+{
+    QString error;
+    const QString good = AudioFixtures::MakeWma(m_dir.path(), "good.wma", Tone(1.0, 44100, 2), {}, &error);
+    const QString noAudio = AudioFixtures::MakeWma(m_dir.path(), "no-audio.wma", Tone(2.0, 44100, 2), {}, &error);
+    ASSERT_FALSE(good.isEmpty() || noAudio.isEmpty()) << error.toStdString();
+    ASSERT_TRUE(AudioFixtures::RemoveDataPackets(noAudio));
+    const QString truncated = AudioFixtures::MakeWma(m_dir.path(), "cut.wma", Tone(2.0, 44100, 2), {}, &error);
+    ASSERT_TRUE(AudioFixtures::TruncateFile(truncated, 0.02));
+    QFile text(Path("text.wma"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not audio at all\n");
+    text.close();
+    QFile notes(Path("notes.txt"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.close();
+
+    auto dlg = StartMainWindow();
+    ASSERT_TRUE(dlg);
+    ASSERT_TRUE(LoadFiles(*dlg, m_seam, {good, noAudio, truncated, text.fileName(), notes.fileName()}));
+    CReportCtrl* list = dlg->m_lstFiles;
+    const QStringList names = ColumnTexts(*dlg, COL_NAME);
+    struct Case
+    {
+        const char* name;
+        const char* reason; // empty: usable
+    };
+    for (const Case& c : {Case{"good.wma", ""}, Case{"no-audio.wma", "The file holds no audio data"},
+                          Case{"cut.wma", "The file is damaged or truncated"},
+                          Case{"text.wma", "The file is not a Windows Media file"},
+                          Case{"notes.txt", "Not a WMA file: only .wma files are converted"}}) {
+        const int row = static_cast<int>(names.indexOf(QLatin1String(c.name)));
+        ASSERT_GE(row, 0) << c.name;
+        const auto* info = static_cast<const FileItemInfo*>(list->GetItemData(row));
+        EXPECT_EQ(info->m_bError, *c.reason ? 1 : 0) << c.name;
+        EXPECT_EQ(info->m_strError, QLatin1String(c.reason)) << c.name;
+        EXPECT_EQ(list->GetItemInfoTip(row), QLatin1String(c.reason)) << c.name;
+        EXPECT_EQ(list->model()->index(row, COL_SIZE).data(Qt::ToolTipRole).toString(), QLatin1String(c.reason))
+            << c.name;
+        EXPECT_EQ(list->GetItemText(row, COL_TYPE), *c.reason ? QStringLiteral("Unknown") : QStringLiteral("WMA"))
+            << c.name;
+    }
+    dlg->Close();
+}
+
 TEST_F(FileLoading, CancellingTheFileDialogChangesNothing)
 {
     auto dlg = StartMainWindow();

@@ -23,7 +23,7 @@ TEST(FilePropertiesDlgTest, ShowsTheFileAndItsAudio)
     file.close();
 
     CFilePropertiesDlg dlg(path, {QStringLiteral("WMA"), QStringLiteral("00:03:25"),
-                                  QStringLiteral("44100 Hz"), QStringLiteral("2 (Stereo)")});
+                                  QStringLiteral("44100 Hz"), QStringLiteral("2 (Stereo)"), {}});
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Song.wma Properties"));
     EXPECT_EQ(dlg.FieldText(QStringLiteral("Name:")), QStringLiteral("Song.wma"));
     EXPECT_EQ(dlg.FieldText(QStringLiteral("Folder:")), QDir::toNativeSeparators(folder.path()));
@@ -35,13 +35,17 @@ TEST(FilePropertiesDlgTest, ShowsTheFileAndItsAudio)
     EXPECT_EQ(dlg.FieldText(QStringLiteral("Duration:")), QStringLiteral("00:03:25"));
     EXPECT_EQ(dlg.FieldText(QStringLiteral("Frequency:")), QStringLiteral("44100 Hz"));
     EXPECT_EQ(dlg.FieldText(QStringLiteral("Channel:")), QStringLiteral("2 (Stereo)"));
+    // A usable file has no problem to tell.
+    EXPECT_EQ(dlg.FieldText(QStringLiteral("Problem:")), QString());
 }
 
 TEST(FilePropertiesDlgTest, VanishedFileSaysSo)
 {
-    CFilePropertiesDlg dlg(QStringLiteral("/no/such/folder/Gone.wma"), {QStringLiteral("Unknown"), {}, {}, {}});
+    CFilePropertiesDlg dlg(QStringLiteral("/no/such/folder/Gone.wma"),
+                           {QStringLiteral("Unknown"), {}, {}, {}, QStringLiteral("No such file or directory")});
     EXPECT_EQ(dlg.FieldText(QStringLiteral("Name:")), QStringLiteral("Gone.wma"));
     EXPECT_EQ(dlg.FieldText(QStringLiteral("Size:")), QStringLiteral("File NOT Found!"));
     EXPECT_EQ(dlg.FieldText(QStringLiteral("Modified:")), QString());
     EXPECT_EQ(dlg.FieldText(QStringLiteral("Type:")), QStringLiteral("Unknown"));
+    EXPECT_EQ(dlg.FieldText(QStringLiteral("Problem:")), QStringLiteral("No such file or directory"));
 }

@@ -1,4 +1,11 @@
 #include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -146,7 +153,7 @@ protected:
 
     static Outcome Finish(QProcess& process)
     {
-        EXPECT_TRUE(process.waitForFinished(120000));
+        EXPECT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(120000));
         Outcome outcome;
         outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
@@ -187,8 +194,11 @@ TEST_F(ConvertProgram, ConvertsEveryFileAndLogsAsTheProgressWindow)
         ASSERT_GT(frames.size(), 5u) << name;
         EXPECT_EQ(frames.back().bitrateKbps, 64);
     }
-    // Numbered lines with the time of day, no progress display off a terminal.
-    const QStringList lines = outcome.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Numbered lines with the time of day, no progress display off a
+    // terminal; then the summary.
+    QStringList lines = outcome.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.takeLast(), QStringLiteral("marlune-convert: converted 2; failed 0; skipped 0"));
     const QRegularExpression format(QStringLiteral("^(\\d{3,}) \\d\\d:\\d\\d:\\d\\d (.*)$"));
     ASSERT_FALSE(lines.isEmpty());
     int previous = 0;
@@ -221,8 +231,10 @@ TEST_F(ConvertProgram, UnreadableFilesAreSkippedWithTheirReason)
         << outcome.err.toStdString();
     EXPECT_TRUE(outcome.err.contains(QStringLiteral("skipping %1: ").arg(text)));
     EXPECT_TRUE(QFileInfo(m_strOut + QStringLiteral("/good.mp3")).size() > 0);
-    // Quiet: the two reasons and nothing else.
-    EXPECT_EQ(outcome.err.count(QLatin1Char('\n')), 2) << outcome.err.toStdString();
+    // Quiet: the two reasons and the summary, which names them again.
+    EXPECT_EQ(outcome.err.count(QLatin1Char('\n')), 5) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("marlune-convert: converted 1; failed 0; skipped 2\n")));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("  skipped: %1: No such file or directory").arg(missing)));
 }
 
 TEST_F(ConvertProgram, FailedJobExitsWithOne)
@@ -296,12 +308,26 @@ TEST_F(ConvertProgram, SavedSettingsAreReadAndNeverWritten)
     EXPECT_EQ(QFileInfo(ConfigFile()).lastModified(), modified);
 }
 
-TEST_F(ConvertProgram, InterruptFinishesTheCurrentFileAndExitsWith130)
+struct StopSignal
+{
+    const char* name;
+    int signal;
+    int status;
+};
+
+class ConvertStopSignals : public ConvertProgram, public testing::WithParamInterface<StopSignal>
+{
+};
+
+// Each stop signal ends the run like Cancel: the file being written is
+// finished with its information tag, and the status is 128 + the signal.
+TEST_P(ConvertStopSignals, FinishTheCurrentFileWithItsTagAndExitWith128PlusTheSignal)
 {
     const QString source = MakeWma(QStringLiteral("long.wma"), 60.0);
+    const QString later = MakeWma(QStringLiteral("later.wma"), 1.0);
     const QString output = m_strOut + QStringLiteral("/long.mp3");
     QProcess process;
-    process.start(Program(), {QStringLiteral("-o"), m_strOut, source});
+    process.start(Program(), {QStringLiteral("-o"), m_strOut, source, later});
     ASSERT_TRUE(process.waitForStarted());
     const QDeadlineTimer deadline(60000);
     while (QFileInfo(output).size() < 16 * 1024 && !deadline.hasExpired()
@@ -309,11 +335,13 @@ TEST_F(ConvertProgram, InterruptFinishesTheCurrentFileAndExitsWith130)
         QThread::msleep(5);
     }
     ASSERT_EQ(process.state(), QProcess::Running) << "the conversion ended before it could be interrupted";
-    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ::kill(static_cast<pid_t>(process.processId()), GetParam().signal);
 
     const Outcome outcome = Finish(process);
-    EXPECT_EQ(outcome.status, CONVERT_EXIT_INTERRUPTED) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.status, GetParam().status) << outcome.err.toStdString();
     EXPECT_TRUE(outcome.err.contains(QStringLiteral("interrupted")));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("  not tried: %1").arg(later))) << outcome.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m_strOut + QStringLiteral("/later.mp3")));
     const QByteArray data = Mp3Inspection::ReadAll(output);
     bool complete = false;
     const auto frames = Mp3Inspection::ParseFrames(data, &complete);
@@ -322,6 +350,227 @@ TEST_F(ConvertProgram, InterruptFinishesTheCurrentFileAndExitsWith130)
     ASSERT_TRUE(tag.has_value());
     EXPECT_EQ(tag->frames + 1, frames.size());
     EXPECT_LT(frames.size(), 60u * 44100 / 1152);
+    const auto decoded = Mp3Inspection::Decode(output);
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_GT(decoded->Frames(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ConvertProgram, ConvertStopSignals,
+                         testing::Values(StopSignal{"SIGINT", SIGINT, CONVERT_EXIT_INTERRUPTED},
+                                         StopSignal{"SIGTERM", SIGTERM, 143},
+                                         StopSignal{"SIGHUP", SIGHUP, 129}),
+                         [](const testing::TestParamInfo<StopSignal>& p) { return std::string(p.param.name); });
+
+// Anything but a regular file is refused before it is opened: a FIFO with
+// no writer would block the open for ever.
+TEST_F(ConvertProgram, NonRegularFilesAreSkippedWithoutBeingOpened)
+{
+    const QString good = MakeWma(QStringLiteral("good.wma"), 1.0);
+    const QString fifo = m_dir.filePath(QStringLiteral("fifo.wma"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = m_dir.filePath(QStringLiteral("folder.wma"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+
+    QProcess process;
+    process.start(Program(), {QStringLiteral("-q"), QStringLiteral("-o"), m_strOut, fifo,
+                              QStringLiteral("/dev/zero"), folder, good});
+    ASSERT_TRUE(process.waitForStarted());
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        FAIL() << "marlune-convert hangs on a FIFO";
+    }
+    const Outcome outcome = Finish(process);
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_FAILED);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("skipping %1: Not a regular file (a FIFO)").arg(fifo)))
+        << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("skipping /dev/zero: Not a regular file (a character device)")));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("skipping %1: Not a regular file (a directory)").arg(folder)));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("converted 1; failed 0; skipped 3")));
+    EXPECT_GT(QFileInfo(m_strOut + QStringLiteral("/good.mp3")).size(), 0);
+}
+
+// A file that fails inside its conversion no longer ends the run: the ones
+// after it are converted, and the summary names each file that was not.
+TEST_F(ConvertProgram, BatchGoesOnAfterAFailedFileAndEndsWithASummary)
+{
+    const QString first = MakeWma(QStringLiteral("first.wma"), 1.0);
+    const QString noAudio = MakeWma(QStringLiteral("no-audio.wma"), 2.0);
+    ASSERT_TRUE(AudioFixtures::RemoveDataPackets(noAudio));
+    const QString truncated = MakeWma(QStringLiteral("truncated.wma"), 10.0);
+    ASSERT_TRUE(AudioFixtures::TruncateFile(truncated, 0.3));
+    // Its output name is taken, and the next free one, "... (2).mp3", is
+    // longer than a file name may be: creating it fails inside the job.
+    const QString longStem(251, QLatin1Char('n'));
+    const QString longName = MakeWma(longStem + QStringLiteral(".wma"), 1.0);
+    ASSERT_TRUE(QDir().mkpath(m_strOut));
+    QFile taken(m_strOut + QLatin1Char('/') + longStem + QStringLiteral(".mp3"));
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    const QString last = MakeWma(QStringLiteral("last.wma"), 1.0);
+
+    const Outcome outcome = Run({QStringLiteral("-o"), m_strOut, first, noAudio, longName, truncated, last});
+
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_FAILED) << outcome.err.toStdString();
+    for (const char* name : {"first.mp3", "last.mp3", "truncated.mp3"}) {
+        const auto decoded = Mp3Inspection::Decode(m_strOut + QLatin1Char('/') + QLatin1String(name));
+        ASSERT_TRUE(decoded.has_value()) << name;
+        EXPECT_GT(decoded->Frames(), 44100 / 2) << name;
+    }
+    // Nothing half-made for the file without audio.
+    EXPECT_EQ(QDir(m_strOut).entryList(QDir::Files).size(), 4) << QDir(m_strOut).entryList().join(QLatin1Char(' ')).toStdString();
+
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("skipping %1: The file holds no audio data").arg(noAudio)))
+        << outcome.err.toStdString();
+    // The system's reason beside the log's own line.
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("marlune-convert: File name too long\n")));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("marlune-convert: warning: %1 ends after ").arg(truncated)));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("marlune-convert: converted 3 (1 short); failed 1; skipped 1\n")));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("  short: %1: ").arg(truncated)));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("  failed: %1: Error creating file ").arg(longName)));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral(": File name too long\n")));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("  skipped: %1: The file holds no audio data").arg(noAudio)));
+    EXPECT_FALSE(outcome.err.contains(QStringLiteral("Finished converting, all done")));
+}
+
+TEST_F(ConvertProgram, ABitrateTheFrequencyCannotCarryIsToldOnce)
+{
+    const QString first = MakeWma(QStringLiteral("one.wma"), 1.0);
+    const QString second = MakeWma(QStringLiteral("two.wma"), 1.0);
+
+    const Outcome outcome = Run({QStringLiteral("-q"), QStringLiteral("-o"), m_strOut, QStringLiteral("-b"),
+                                 QStringLiteral("128"), QStringLiteral("-r"), QStringLiteral("8000"), first, second});
+
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_OK) << outcome.err.toStdString();
+    const QString notice = QStringLiteral("marlune-convert: 128 kbps is not possible at 8000 Hz; the MP3 files "
+                                          "at 8000 Hz are written at 64 kbps\n");
+    EXPECT_EQ(outcome.err, notice);
+    for (const char* name : {"one.mp3", "two.mp3"}) {
+        const auto frames =
+            Mp3Inspection::ParseFrames(Mp3Inspection::ReadAll(m_strOut + QLatin1Char('/') + QLatin1String(name)));
+        ASSERT_GT(frames.size(), 5u) << name;
+        EXPECT_EQ(frames.back().bitrateKbps, 64) << name;
+    }
+}
+
+// A file name whose bytes are not UTF-8 is legal: the file is converted and
+// its MP3 carries the same bytes in its name.
+TEST_F(ConvertProgram, ANameThatIsNotUtf8KeepsItsBytes)
+{
+    const QString source = MakeWma(QStringLiteral("latin1.wma"), 1.0);
+    const QByteArray folder = QFile::encodeName(m_dir.path());
+    const QByteArray latin1Name = folder + "/caf\xe9.wma";
+    ASSERT_EQ(::rename(QFile::encodeName(source).constData(), latin1Name.constData()), 0);
+    // A file under the name Qt would make of those bytes must not be taken
+    // for it.
+    const QString decodedTwin = MakeWma(QStringLiteral("caf\uFFFD.wma"), 2.0);
+
+    // QProcess passes text; the shell passes the bytes.
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("exec \"$0\" -o \"$1\" \"$(printf 'caf\\351.wma')\""),
+                   Program(), m_strOut});
+    ASSERT_TRUE(process.waitForStarted());
+    const Outcome outcome = Finish(process);
+
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_OK) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("Source:  %1.").arg(m_dir.filePath(QStringLiteral("caf\uFFFD.wma")))))
+        << outcome.err.toStdString();
+    const QByteArray output = QFile::encodeName(m_strOut) + "/caf\xe9.mp3";
+    std::ifstream file(output.constData(), std::ios::binary);
+    ASSERT_TRUE(file.good()) << outcome.err.toStdString();
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    bool complete = false;
+    const auto frames = Mp3Inspection::ParseFrames(data, &complete);
+    EXPECT_TRUE(complete);
+    // One second, not the two of the decoded name's twin.
+    EXPECT_NEAR(static_cast<double>(frames.size()), 44100.0 / 1152, 3);
+    EXPECT_TRUE(Mp3Inspection::ReadInfoTag(data).has_value());
+    // The name it was written under is gone, and the twin is untouched.
+    EXPECT_FALSE(QFileInfo::exists(m_strOut + QStringLiteral("/caf\uFFFD.mp3")));
+    EXPECT_TRUE(QFileInfo::exists(decodedTwin));
+
+    // QTemporaryDir cannot name these two.
+    ::unlink(output.constData());
+    ::unlink(latin1Name.constData());
+}
+
+// The folder mounted over by a small tmpfs for the duration of a test;
+// mounting needs root, so a test without it is skipped.
+class ScratchMount
+{
+public:
+    ScratchMount(const QString& folder, const QString& options)
+        : m_strFolder(folder)
+    {
+        QDir().mkpath(folder);
+        m_bMounted = QProcess::execute(QStringLiteral("mount"),
+                                       {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                        options, QStringLiteral("tmpfs"), folder})
+                     == 0;
+    }
+    ~ScratchMount()
+    {
+        if (m_bMounted)
+            QProcess::execute(QStringLiteral("umount"), {m_strFolder});
+    }
+    ScratchMount(const ScratchMount&) = delete;
+    ScratchMount& operator=(const ScratchMount&) = delete;
+
+    bool Mounted() const { return m_bMounted; }
+
+private:
+    QString m_strFolder;
+    bool m_bMounted = false;
+};
+
+TEST_F(ConvertProgram, AFullDiskIsNamedAndLeavesNoEmptyFile)
+{
+    const QString source = MakeWma(QStringLiteral("song.wma"), 2.0);
+    const ScratchMount mount(m_strOut, QStringLiteral("size=64k"));
+    if (!mount.Mounted())
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    // Fill it to the last byte.
+    QFile filler(m_strOut + QStringLiteral("/filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.write(block.left(1));
+    filler.close();
+
+    const Outcome outcome = Run({QStringLiteral("-o"), m_strOut, source});
+
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_FAILED);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("Output file write error"))) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("marlune-convert: No space left on device\n")));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("  failed: %1: Output file write error: No space left on device")
+                                         .arg(source)));
+    EXPECT_EQ(QDir(m_strOut).entryList(QDir::Files), QStringList{QStringLiteral("filler")});
+}
+
+TEST_F(ConvertProgram, AReadOnlyOutputFolderIsNamed)
+{
+    const QString source = MakeWma(QStringLiteral("song.wma"), 1.0);
+    // Root writes into any folder; a read-only mount stops even root.
+    const ScratchMount mount(m_strOut, QStringLiteral("size=64k,ro"));
+    if (!mount.Mounted()) {
+        ASSERT_TRUE(QDir().mkpath(m_strOut));
+        ASSERT_TRUE(QFile::setPermissions(m_strOut, QFile::ReadOwner | QFile::ExeOwner));
+    }
+
+    const Outcome outcome = Run({QStringLiteral("-o"), m_strOut, source});
+
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_FAILED);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("Error creating file %1/song.mp3").arg(m_strOut)))
+        << outcome.err.toStdString();
+    const QString reason = mount.Mounted() ? QStringLiteral("Read-only file system")
+                                           : QStringLiteral("Permission denied");
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("marlune-convert: %1\n").arg(reason)));
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral(": %1\n").arg(reason)));
+    EXPECT_TRUE(QDir(m_strOut).entryList(QDir::Files).isEmpty());
 }
 
 } // namespace

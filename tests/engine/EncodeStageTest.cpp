@@ -469,4 +469,30 @@ TEST_F(EncodeStageTest, ShortWriteReportsAndStillFinishesTheFile)
     ASSERT_FALSE(m_window.progress.empty());
 }
 
+// An output that received no audio would play as nothing and take the name
+// from the next conversion: the stage created it, so it removes it.
+TEST_F(EncodeStageTest, AnOutputThatReceivedNoAudioIsRemoved)
+{
+    MakeTask(44100, 2, 44100);
+    Start();
+    EndUpstreamAndWait(); // the source gave nothing
+    EXPECT_TRUE(m_window.Log().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(m_task.m_strDest));
+
+    m_thread.reset();
+    m_job->m_bRunning = true;
+    MakeTask(44100, 2, 44100);
+    {
+        FileSizeLimit noRoom(0); // a disk full from the start
+        ASSERT_TRUE(noRoom.IsActive());
+        Start();
+        Feed(Sine(44100, 2, 44100));
+        EndUpstreamAndWait();
+    }
+    EXPECT_FALSE(m_window.Log().isEmpty());
+    for (const QString& line : m_window.Log())
+        EXPECT_EQ(line, QStringLiteral("Output file write error"));
+    EXPECT_FALSE(QFileInfo::exists(m_task.m_strDest));
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 namespace AudioFixtures {
@@ -103,6 +104,35 @@ QString MakeWav(const QString& folder, const QString& name, const Signal& signal
                 {QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), QStringLiteral("-f"),
                  QStringLiteral("wav")},
                 error);
+}
+
+bool RemoveDataPackets(const QString& path)
+{
+    // GUID, 64-bit size, file id GUID, 64-bit packet count, two reserved bytes.
+    const QByteArray dataObject = QByteArray::fromHex("3626B2758E66CF11A6D900AA0062CE6C");
+    constexpr qsizetype kDataObjectHeaderSize = 50;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = file.readAll();
+    file.close();
+    const qsizetype data = bytes.indexOf(dataObject);
+    if (data < 0 || bytes.size() < data + kDataObjectHeaderSize)
+        return false;
+    bytes.truncate(data + kDataObjectHeaderSize);
+    for (int i = 0; i < 8; ++i) {
+        bytes[data + 16 + i] = static_cast<char>(i == 0 ? kDataObjectHeaderSize : 0);
+        bytes[data + 40 + i] = 0;
+    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes) == bytes.size();
+}
+
+bool TruncateFile(const QString& path, double fraction)
+{
+    QFile file(path);
+    return file.resize(static_cast<qint64>(static_cast<double>(file.size()) * fraction));
 }
 
 DecodedAudio DecodedAudio::FromInt16(int sampleRate, int channels,

@@ -42,6 +42,14 @@ QString MakeWma(const QString& folder, const QString& name, const Signal& signal
 QString MakeWav(const QString& folder, const QString& name, const Signal& signal,
                 QString* error = nullptr);
 
+// Rewrites a WMA file made above so that its header stays whole and its data
+// object holds no packet, as a header-only or live-stream file does. False
+// when the file is not such a file.
+bool RemoveDataPackets(const QString& path);
+
+// Cuts the file to the given fraction of its size.
+bool TruncateFile(const QString& path, double fraction);
+
 // Interleaved samples, full scale being 1.0.
 struct DecodedAudio
 {

@@ -239,7 +239,8 @@ TEST_F(LameEncStream, BitrateOutsideTheFrequencysTableBecomesTheNearest)
         int channels;
         uint32_t asked;
         int expected;
-    } cases[] = {{22050, 1, 192, 160}, {22050, 2, 320, 160}, {44100, 1, 8, 32}, {48000, 2, 144, 128}};
+    } cases[] = {{22050, 1, 192, 160}, {22050, 2, 320, 160}, {44100, 1, 8, 32}, {48000, 2, 144, 128},
+                 {8000, 1, 128, 64}, {12000, 2, 80, 64}};
     for (const auto& c : cases) {
         const QString path = m_dir.filePath(QStringLiteral("nearest-%1-%2.mp3").arg(c.rate).arg(c.asked));
         EncodeSine(module, path, c.rate, c.channels, c.asked, 1.0);

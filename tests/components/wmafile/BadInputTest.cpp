@@ -251,6 +251,35 @@ TEST_F(BadInputTest, DamagedDataGivesAShorterStream)
     }
 }
 
+// A sound header over data without audio: the file does not open, so the
+// list and the converter's checks see it, not the conversion.
+TEST_F(BadInputTest, DataWithoutAudioDoesNotOpen)
+{
+    const QString noPackets = Write(QStringLiteral("no-packets.wma"), s_good);
+    ASSERT_TRUE(AudioFixtures::RemoveDataPackets(noPackets));
+    const qsizetype dataStart = s_good.indexOf(kDataObject);
+    ASSERT_GT(dataStart, 0);
+
+    struct Case
+    {
+        const char* name;
+        QString path;
+        HRESULT expected;
+    };
+    for (const Case& c : {Case{"data packets removed", noPackets, WMA_E_NO_AUDIO_DATA},
+                          Case{"cut after the data object's header",
+                               Write(QStringLiteral("cut-at-data.wma"), s_good.left(dataStart + 50)),
+                               WMA_E_NO_AUDIO_DATA},
+                          Case{"cut inside the first packet",
+                               Write(QStringLiteral("cut-in-packet.wma"), s_good.left(dataStart + 50 + 1000)),
+                               WMA_E_CORRUPT}}) {
+        EXPECT_EQ(m_pFile->Open(c.path), c.expected) << c.name;
+        bool open = true;
+        EXPECT_EQ(m_pFile->get_IsOpen(&open), S_OK);
+        EXPECT_FALSE(open) << c.name;
+    }
+}
+
 TEST_F(BadInputTest, AsfWithoutWmaAudio)
 {
     const QString videoOnly = Ffmpeg(
