@@ -28,7 +28,9 @@ CConvertOptions SavedDefaults()
         LoadSettings();
 
     CConvertOptions defaults;
-    defaults.strOutputDir = AppSettings.DesDir;
+    // The window refuses to convert into an empty output folder until one is
+    // chosen; here, without a dialog to choose one, the default folder serves.
+    defaults.strOutputDir = AppSettings.DesDir.isEmpty() ? DefaultOutputFolder() : AppSettings.DesDir;
     defaults.nLameBits = AppSettings.LameBits;
     defaults.nFreq = AppSettings.Freq;
     defaults.nLameChannel = AppSettings.LameChannel;

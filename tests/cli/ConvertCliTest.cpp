@@ -306,6 +306,15 @@ TEST_F(ConvertProgram, SavedSettingsAreReadAndNeverWritten)
     ASSERT_TRUE(check.open(QIODevice::ReadOnly));
     EXPECT_EQ(check.readAll(), settings);
     EXPECT_EQ(QFileInfo(ConfigFile()).lastModified(), modified);
+
+    // An empty saved folder, which the window would refuse, means the music
+    // folder here.
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    config.write("[OUTPUT]\nDesDir=\n");
+    config.close();
+    outcome = Run({QStringLiteral("-q"), source});
+    EXPECT_EQ(outcome.status, CONVERT_EXIT_OK) << outcome.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(qEnvironmentVariable("XDG_MUSIC_DIR") + QStringLiteral("/saved.mp3")));
 }
 
 struct StopSignal
