@@ -73,18 +73,37 @@ const std::set<std::string_view> kFileDescriptions = {
 const std::wstring kValueSeparator = L"/";
 const std::wstring kLyricsSeparator = L"\n\n";
 
+bool IsHighSurrogate(wchar_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool IsLowSurrogate(wchar_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
 // A usable text: cut at the first NUL (the end of an ASF string; what
-// follows would split an ID3v2 frame into several), invalid code points
-// (halves of surrogate pairs from broken UTF-16) replaced, at most
-// kMaxTextChars characters, surrounding blanks dropped.
+// follows would split an ID3v2 frame into several), halves of surrogate
+// pairs from broken UTF-16 replaced, at most maxChars code units (never
+// splitting a pair), surrounding blanks dropped. TagLib holds its strings
+// as UTF-16 code units.
 std::wstring Clean(const std::wstring& text, size_t maxChars)
 {
     std::wstring clean;
-    for (const wchar_t c : text) {
-        if (c == L'\0' || clean.size() == maxChars)
+    for (size_t i = 0; i < text.size() && text[i] != L'\0'; ++i) {
+        const wchar_t c = text[i];
+        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            if (clean.size() + 2 > maxChars)
+                break;
+            clean.push_back(c);
+            clean.push_back(text[++i]);
+            continue;
+        }
+        if (clean.size() == maxChars)
             break;
         const auto code = static_cast<unsigned long>(c);
-        const bool valid = code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        const bool valid = code <= 0xFFFF && !IsHighSurrogate(c) && !IsLowSurrogate(c);
         clean.push_back(valid ? c : L'\xFFFD');
     }
     const size_t first = clean.find_first_not_of(L" \t\r\n");
