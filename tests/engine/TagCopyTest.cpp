@@ -446,4 +446,225 @@ TEST_F(TagCopyTest, FullFileSystemKeepsTheAudioAndTheOutcome)
               QStringList{QStringLiteral("Big.mp3")});
 }
 
+// A text with a lone high surrogate, as broken UTF-16 decodes.
+String BrokenUtf16()
+{
+    return String(std::wstring{L'A', wchar_t(0xD800), L'B'});
+}
+
+TEST_F(TagCopyTest, HostileTagsNeverStopTheAudio)
+{
+    const QString source = MakeSource(QStringLiteral("Hostile.wma"));
+    const QByteArray cover = MakeImage(QStringLiteral("cover.png"));
+    EditTags(source, [&](ASF::Tag& tag) {
+        tag.setTitle(BrokenUtf16());
+        tag.setAttribute("WM/TrackNumber", U("A1"));
+        tag.setAttribute("WM/AlbumTitle", U(""));
+        tag.setAttribute("WM/Genre", U("   "));
+        tag.addAttribute("WM/Picture", PictureAttribute(ASF::Picture::Other, "image/jpeg", "huge",
+                                                        RandomBytes(40 << 20)));
+        tag.addAttribute("WM/Picture", PictureAttribute(ASF::Picture::FrontCover, "image/png", "", cover));
+        for (int i = 0; i < 3000; ++i)
+            tag.setAttribute(String(QStringLiteral("Custom/%1").arg(i, 4, 10, QLatin1Char('0')).toStdString()),
+                             String(std::to_string(i)));
+    });
+    const QString plain = Convert(source, QStringLiteral("plain"), false);
+    const QString mp3 = Convert(source, QStringLiteral("out"));
+    EXPECT_TRUE(m_window.Logged(QStringLiteral("Converting status: OK.")));
+    EXPECT_EQ(TagNotices(), 0);
+
+    const QByteArray data = Mp3Inspection::ReadAll(mp3);
+    const qsizetype tagSize = Mp3Inspection::Id3v2Size(data);
+    EXPECT_EQ(data.mid(tagSize), Mp3Inspection::ReadAll(plain));
+    EXPECT_LT(tagSize, 1 << 20);
+
+    MPEG::File file(QFile::encodeName(mp3).constData());
+    ID3v2::Tag* tag = file.ID3v2Tag();
+    ASSERT_TRUE(tag);
+    EXPECT_EQ(tag->frameList().size(), unsigned(CWmaTagReader::kMaxFrames));
+    EXPECT_EQ(Q(tag->title()), QStringLiteral("A\uFFFDB"));
+    EXPECT_TRUE(tag->frameListMap()["TRCK"].isEmpty());
+    EXPECT_TRUE(tag->frameListMap()["TALB"].isEmpty());
+    EXPECT_TRUE(tag->frameListMap()["TCON"].isEmpty());
+    const auto* track = ID3v2::UserTextIdentificationFrame::find(tag, "WM/TrackNumber");
+    ASSERT_TRUE(track);
+    EXPECT_EQ(Q(track->fieldList().back()), QStringLiteral("A1"));
+    const ID3v2::FrameList pictures = tag->frameListMap()["APIC"];
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(dynamic_cast<const ID3v2::AttachedPictureFrame*>(pictures.front())->picture(), Bytes(cover));
+}
+
+// Rewrites bytes of the file in place.
+void Patch(const QString& path, qsizetype offset, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(offset));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray Utf16Name(const char* name)
+{
+    QByteArray bytes;
+    for (const char* c = name; *c; ++c)
+        bytes.append(*c).append('\0');
+    return bytes.append(2, '\0');
+}
+
+quint64 HeaderObjectSize(const QString& path)
+{
+    const QByteArray head = Mp3Inspection::ReadAll(path).left(24);
+    quint64 size = 0;
+    for (int i = 23; i >= 16; --i)
+        size = (size << 8) | uint8_t(head[i]);
+    return size;
+}
+
+const std::string kCutLyrics = "USLT=" + std::string(size_t(CWmaTagReader::kMaxTextChars), 'a');
+
+struct SourceCase
+{
+    const char* name;
+    std::function<void(const QString& wma)> make;
+    TagCopyResult result;
+    // Frames expected: "TRCK=3", or "TXXX:WM/Year=2009-05-01".
+    std::vector<const char*> frames;
+};
+
+void PrintTo(const SourceCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class TagCopySources : public TagCopyTest, public testing::WithParamInterface<SourceCase>
+{
+};
+
+QStringList FramesOf(const QString& mp3)
+{
+    MPEG::File file(QFile::encodeName(mp3).constData());
+    QStringList frames;
+    if (ID3v2::Tag* tag = file.ID3v2Tag()) {
+        for (const ID3v2::Frame* frame : tag->frameList()) {
+            if (const auto* user = dynamic_cast<const ID3v2::UserTextIdentificationFrame*>(frame))
+                frames.append(QStringLiteral("TXXX:%1=%2").arg(Q(user->description()), Q(user->fieldList().back())));
+            else
+                frames.append(QString::fromLatin1(frame->frameID().data(), 4) + QLatin1Char('=') + Q(frame->toString()));
+        }
+    }
+    return frames;
+}
+
+TEST_P(TagCopySources, CopyWhatFitsAndNeverHarmTheMp3)
+{
+    const SourceCase& c = GetParam();
+    const QString wma = MakeSource(QStringLiteral("Source.wma"), 1.0);
+    c.make(wma);
+    const QString mp3 = m_dir.filePath(QStringLiteral("Out.mp3"));
+    ASSERT_TRUE(AudioFixtures::RunFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                          QStringLiteral("sine=d=1"), QStringLiteral("-c:a"),
+                                          QStringLiteral("libmp3lame"), QStringLiteral("-id3v2_version"),
+                                          QStringLiteral("0"), mp3}));
+    const QByteArray before = Mp3Inspection::ReadAll(mp3);
+
+    const TagCopyOutcome outcome = CopyTags(wma, mp3);
+    EXPECT_EQ(outcome.result, c.result) << outcome.strReason.toStdString();
+    const QByteArray after = Mp3Inspection::ReadAll(mp3);
+    EXPECT_EQ(after.mid(Mp3Inspection::Id3v2Size(after)), before);
+    if (c.result != TagCopyResult::Copied) {
+        EXPECT_EQ(after, before);
+        return;
+    }
+    EXPECT_EQ(FramesOf(mp3).join(QLatin1Char('\n')).toStdString(),
+              QStringList([&] {
+                  QStringList expected;
+                  for (const char* frame : c.frames)
+                      expected.append(QString::fromUtf8(frame));
+                  return expected;
+              }()).join(QLatin1Char('\n')).toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TagCopySources,
+    testing::Values(
+        SourceCase{"track_of_twelve",
+                   [](const QString& wma) { EditTags(wma, [](ASF::Tag& asf) { asf.setAttribute("WM/TrackNumber", U("1/12")); }); },
+                   TagCopyResult::Copied, {"TRCK=1/12"}},
+        SourceCase{"track_number_as_a_number",
+                   [](const QString& wma) { EditTags(wma, [](ASF::Tag& asf) { asf.setAttribute("WM/TrackNumber", ASF::Attribute(7u)); }); },
+                   TagCopyResult::Copied, {"TRCK=7"}},
+        SourceCase{"vinyl_side_track",
+                   [](const QString& wma) { EditTags(wma, [](ASF::Tag& asf) { asf.setAttribute("WM/TrackNumber", U("A1")); }); },
+                   TagCopyResult::Copied, {"TXXX:WM/TrackNumber=A1"}},
+        SourceCase{"junk_track_beside_zero_based_track",
+                   [](const QString& wma) {
+                       EditTags(wma, [](ASF::Tag& asf) {
+                           asf.setAttribute("WM/TrackNumber", U("x"));
+                           asf.setAttribute("WM/Track", ASF::Attribute(4u));
+                       });
+                   },
+                   TagCopyResult::Copied, {"TRCK=5", "TXXX:WM/TrackNumber=x"}},
+        SourceCase{"full_date",
+                   [](const QString& wma) { EditTags(wma, [](ASF::Tag& asf) { asf.setAttribute("WM/Year", U("2009-05-01")); }); },
+                   // TagLib reads the year of a version 2.3 tag as the 2.4 date frame.
+                   TagCopyResult::Copied, {"TDRC=2009", "TXXX:WM/Year=2009-05-01"}},
+        SourceCase{"empty_values",
+                   [](const QString& wma) {
+                       EditTags(wma, [](ASF::Tag& asf) {
+                           asf.setAttribute("WM/AlbumTitle", U(""));
+                           asf.setAttribute("WM/Genre", U(" "));
+                           asf.setAttribute("MusicBrainz/Album Id", U(""));
+                       });
+                   },
+                   TagCopyResult::NothingToCopy, {}},
+        SourceCase{"overlong_lyrics",
+                   [](const QString& wma) {
+                       EditTags(wma, [](ASF::Tag& asf) { asf.setAttribute("WM/Lyrics", String(std::string(200000, 'a'))); });
+                   },
+                   TagCopyResult::Copied, {kCutLyrics.c_str()}},
+        SourceCase{"value_size_overruns_its_object",
+                   [](const QString& wma) {
+                       EditTags(wma, [](ASF::Tag& asf) {
+                           asf.setAttribute("Overrun", U("value"));
+                           asf.setAttribute("WM/AlbumTitle", U("Album"));
+                       });
+                       const QByteArray data = Mp3Inspection::ReadAll(wma);
+                       const qsizetype name = data.indexOf(Utf16Name("Overrun"));
+                       ASSERT_GT(name, 0);
+                       Patch(wma, name + Utf16Name("Overrun").size() + 2, QByteArray("\xFF\xFF", 2));
+                   },
+                   TagCopyResult::SourceUnreadable, {}},
+        SourceCase{"picture_size_overruns_its_object",
+                   [](const QString& wma) {
+                       EditTags(wma, [](ASF::Tag& asf) {
+                           asf.addAttribute("WM/Picture", PictureAttribute(ASF::Picture::FrontCover, "image/jpeg", "",
+                                                                         RandomBytes(70000)));
+                       });
+                       const QByteArray data = Mp3Inspection::ReadAll(wma);
+                       const qsizetype name = data.indexOf(Utf16Name("WM/Picture"));
+                       ASSERT_GT(name, 4);
+                       Patch(wma, name - 4, QByteArray("\xFF\xFF\xFF\x7F", 4));
+                   },
+                   TagCopyResult::SourceUnreadable, {}},
+        SourceCase{"header_only",
+                   [](const QString& wma) {
+                       EditTags(wma, [](ASF::Tag& asf) { asf.setTitle("Only a header"); });
+                       QFile file(wma);
+                       ASSERT_TRUE(file.resize(qint64(HeaderObjectSize(wma))));
+                   },
+                   TagCopyResult::Copied, {"TIT2=Only a header"}},
+        SourceCase{"header_claims_a_terabyte",
+                   [](const QString& wma) {
+                       EditTags(wma, [](ASF::Tag& asf) { asf.setTitle("Big"); });
+                       Patch(wma, 16, QByteArray("\0\0\0\0\0\x01\0\0", 8));
+                   },
+                   TagCopyResult::SourceUnreadable, {}},
+        SourceCase{"not_asf",
+                   [](const QString& wma) {
+                       QFile file(wma);
+                       ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                       file.write(RandomBytes(5000));
+                   },
+                   TagCopyResult::SourceUnreadable, {}}));
+
 } // namespace
