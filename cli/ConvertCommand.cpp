@@ -116,6 +116,7 @@ void CConvertCommand::RunJob(std::vector<CConversionTask> tasks)
     m_pJob = std::make_shared<CConvJob>();
     m_pJob->m_wndTarget = Target();
     m_pJob->m_nStartDelayMs = 0;
+    m_pJob->m_bCopyTags = m_options.bCopyTags;
     for (const CConversionTask& task : tasks)
         m_pJob->m_nSamplesTotal += task.m_nTotalSamples;
     m_pJob->m_arrTasks = std::move(tasks);
@@ -172,6 +173,11 @@ LRESULT CConvertCommand::OnWindowMessage(UINT message, WPARAM, LPARAM lParam,
             m_fTaskPercent = std::min(progress->fTaskPercent, 100.0f);
             m_fJobPercent = std::min(progress->fJobPercent, 100.0f);
         }
+        break;
+    case WM_CONV_TAGS_NOT_COPIED:
+        // Outside the numbered log, which stays as the progress window's.
+        if (const QString* text = PayloadValue<QString>(payload.get()))
+            PrintError(QStringLiteral("tags not copied: ") + *text);
         break;
     case WM_CONV_FINISHED:
         m_bFinished = !m_bCancelled;
