@@ -16,8 +16,9 @@ namespace {
 using namespace TagLib;
 
 constexpr qint64 kCopyChunkBytes = 1 << 20;
-// Bytes of the audio compared after tagging, at its start and at its end.
-constexpr qint64 kCheckedBytes = 1 << 16;
+// Bytes of the audio compared after tagging, at its start and at its end;
+// a short write shows in the size already.
+constexpr qint64 kCheckedBytes = 4096;
 
 bool CopyFile(QFile& from, QFile& to)
 {
@@ -38,23 +39,15 @@ QByteArray ReadAt(const QString& path, qint64 offset, qint64 bytes)
     return file.read(bytes);
 }
 
-// TagLib does not report failed writes, so the tagged copy is checked: it
-// must be the tag followed by the very bytes of the audio.
-bool HoldsTagAndAudio(const QString& copy, const QString& original, qint64 audioBytes)
+// TagLib does not report failed writes, so the result is checked: the tag
+// followed by the very bytes of the audio.
+bool HoldsTagAndAudio(const QString& tagged, qint64 tagBytes, const QString& original, qint64 audioBytes)
 {
-    qint64 tagBytes = 0;
-    {
-        MPEG::File mp3(QFile::encodeName(copy).constData(), false);
-        const ID3v2::Tag* tag = mp3.isValid() ? mp3.ID3v2Tag(false) : nullptr;
-        if (!tag || mp3.ID3v2Tag(false)->header()->tagSize() == 0)
-            return false;
-        tagBytes = tag->header()->completeTagSize();
-    }
-    if (QFileInfo(copy).size() != tagBytes + audioBytes)
+    if (QFileInfo(tagged).size() != tagBytes + audioBytes)
         return false;
     const qint64 checked = std::min(kCheckedBytes, audioBytes);
-    return ReadAt(copy, tagBytes, checked) == ReadAt(original, 0, checked)
-        && ReadAt(copy, tagBytes + audioBytes - checked, checked)
+    return ReadAt(tagged, tagBytes, checked) == ReadAt(original, 0, checked)
+        && ReadAt(tagged, tagBytes + audioBytes - checked, checked)
         == ReadAt(original, audioBytes - checked, checked);
 }
 
@@ -74,15 +67,14 @@ bool CMp3TagWriter::Write(const QString& path, Id3FrameList frames, QString* err
     const qint64 audioBytes = original.size();
 
     // Beside the file, so taking its place is a rename on one file system.
+    // TagLib writes the tag into the empty copy, and the audio follows it:
+    // each byte is written once, where inserting the tag in front of the
+    // audio would move all of it.
     QTemporaryFile copy(path + QStringLiteral(".tags-XXXXXX"));
     if (!copy.open())
         return fail(copy.errorString());
-    if (!CopyFile(original, copy))
-        return fail(copy.errorString());
-    original.close();
-    copy.setPermissions(QFile::permissions(path));
     copy.close();
-
+    qint64 tagBytes = 0;
     {
         MPEG::File mp3(QFile::encodeName(copy.fileName()).constData(), false);
         if (!mp3.isValid() || mp3.readOnly())
@@ -92,9 +84,19 @@ bool CMp3TagWriter::Write(const QString& path, Id3FrameList frames, QString* err
             tag->addFrame(frame.release());
         if (!mp3.save(MPEG::File::ID3v2, File::StripNone, ID3v2::v3, File::DoNotDuplicate))
             return fail(QStringLiteral("the tag cannot be saved"));
+        // Saving sets the header to the size it rendered.
+        tagBytes = tag->header()->completeTagSize();
     }
-    if (!HoldsTagAndAudio(copy.fileName(), path, audioBytes))
+    if (tagBytes == 0 || QFileInfo(copy.fileName()).size() != tagBytes)
         return fail(QStringLiteral("the tag could not be written completely (is the disk full?)"));
+
+    if (!copy.open() || !copy.seek(tagBytes) || !CopyFile(original, copy))
+        return fail(copy.errorString());
+    original.close();
+    copy.setPermissions(QFile::permissions(path));
+    copy.close();
+    if (!HoldsTagAndAudio(copy.fileName(), tagBytes, path, audioBytes))
+        return fail(QStringLiteral("the audio could not be written completely (is the disk full?)"));
 
     std::error_code renameError;
     std::filesystem::rename(QFile::encodeName(copy.fileName()).toStdString(),
