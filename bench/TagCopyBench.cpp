@@ -4,8 +4,8 @@
 //  2. one four-minute file with a 5 MB cover: the time CopyTags adds to its
 //     finished MP3 (median of repeated copies into fresh copies of the MP3),
 //     beside the time of the whole conversion, the part spent reading the
-//     source's tags, and what this machine takes to allocate and fill 5 MB
-//     of fresh memory (TagLib copies a picture several times on its way).
+//     source's tags, and for scale a plain copy of the tagged MP3 into a new
+//     file (writing those bytes is the least any tagging costs).
 //
 //   tag_copy_bench [files] [runs]      (defaults: 300 files, 3 runs)
 #include <algorithm>
@@ -160,15 +160,18 @@ int main(int argc, char** argv)
         }
     }
     std::vector<double> reads;
-    std::vector<double> fills;
+    std::vector<double> fills; // plain copies of the tagged MP3
     for (int i = 0; i < 11; ++i) {
         QElapsedTimer timer;
         timer.start();
         Id3FrameList frames;
-        CWmaTagReader().Read(big, frames);
+        if (!CWmaTagReader().Read(big, frames) || frames.empty())
+            std::fprintf(stderr, "reading failed\n");
         reads.push_back(timer.nsecsElapsed() / 1e6);
+        const QString target = dir.filePath(QStringLiteral("plain-copy.mp3"));
+        QFile::remove(target);
         timer.restart();
-        QByteArray fresh(5 * 1000 * 1000, char(i));
+        QFile::copy(dir.filePath(QStringLiteral("copy.mp3")), target);
         fills.push_back(timer.nsecsElapsed() / 1e6);
     }
     std::printf("a 4-minute file with a 5 MB cover:\n");
@@ -176,6 +179,6 @@ int main(int argc, char** argv)
     std::printf("  copying its tags           %8.1f ms (median of 11; target at most 50 ms)\n",
                 Median(copies));
     std::printf("  of which reading the WMA   %8.1f ms\n", Median(reads));
-    std::printf("  5 MB of fresh memory       %8.1f ms (allocate and fill, for scale)\n", Median(fills));
+    std::printf("  copying the tagged MP3     %8.1f ms (a plain file copy, for scale)\n", Median(fills));
     return 0;
 }
