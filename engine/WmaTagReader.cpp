@@ -1,5 +1,6 @@
 #include "WmaTagReader.h"
 
+#include <algorithm>
 #include <array>
 #include <cwctype>
 #include <optional>

@@ -659,6 +659,13 @@ INSTANTIATE_TEST_SUITE_P(
                        Patch(wma, 16, QByteArray("\0\0\0\0\0\x01\0\0", 8));
                    },
                    TagCopyResult::SourceUnreadable, {}},
+        SourceCase{"object_of_size_zero",
+                   [](const QString& wma) {
+                       EditTags(wma, [](ASF::Tag& asf) { asf.setTitle("Zero"); });
+                       // The size of the header object's first child.
+                       Patch(wma, 46, QByteArray(8, '\0'));
+                   },
+                   TagCopyResult::SourceUnreadable, {}},
         SourceCase{"not_asf",
                    [](const QString& wma) {
                        QFile file(wma);
