@@ -139,6 +139,7 @@ bool CConvertCommand::RunJob(const CConversionTask& task)
     m_pJob = std::make_shared<CConvJob>();
     m_pJob->m_wndTarget = Target();
     m_pJob->m_nStartDelayMs = 0;
+    m_pJob->m_bCopyTags = m_options.bCopyTags;
     m_pJob->m_nSamplesTotal = task.m_nTotalSamples;
     m_pJob->m_arrTasks = {task};
 
@@ -302,6 +303,11 @@ LRESULT CConvertCommand::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
                                       100.0 * fDone / static_cast<double>(m_nSamplesTotal), 100.0))
                                 : 0.0f;
         }
+        break;
+    case WM_CONV_TAGS_NOT_COPIED:
+        // Outside the numbered log, which stays as the progress window's.
+        if (const QString* text = PayloadValue<QString>(payload.get()))
+            PrintError(QStringLiteral("tags not copied: ") + *text);
         break;
     case WM_CONV_FINISHED:
         m_bFinished = !m_bCancelled;

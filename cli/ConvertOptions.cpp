@@ -33,6 +33,10 @@ struct Parser
                                 QStringLiteral("auto|mono|stereo")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
                              QStringLiteral("Print errors only.")};
+    QCommandLineOption noTags{QStringLiteral("no-tags"),
+                              QStringLiteral("Leave the MP3 files untagged (by default the title, artist, "
+                                             "album, numbering, pictures and the other tags of each WMA "
+                                             "file are copied).")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{QStringLiteral("version"),
@@ -50,7 +54,7 @@ struct Parser
             "failed, 2 for a usage error, 128 + the signal when stopped by Ctrl+C (130),\n"
             "SIGTERM (143) or SIGHUP (129), which finish the current MP3 with what was\n"
             "converted."));
-        parser.addOptions({output, bitrate, rate, channels, quiet, help, version});
+        parser.addOptions({output, bitrate, rate, channels, quiet, noTags, help, version});
         parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("WMA files to convert."),
                                      QStringLiteral("FILE..."));
     }
@@ -144,6 +148,7 @@ ConvertCommandLine ParseConvertArguments(const QStringList& arguments,
                 QStringLiteral("Invalid channel mode '%1': use auto, mono or stereo.").arg(text));
     }
     options.bQuiet = p.parser.isSet(p.quiet);
+    options.bCopyTags = !p.parser.isSet(p.noTags);
 
     const QStringList files = p.parser.positionalArguments();
     if (files.isEmpty())

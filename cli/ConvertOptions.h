@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // The command line of marlune-convert:
-//   marlune-convert [-o DIR] [-b KBPS] [-r auto|HZ] [-c auto|mono|stereo] [-q] FILE...
+//   marlune-convert [-o DIR] [-b KBPS] [-r auto|HZ] [-c auto|mono|stereo] [-q] [--no-tags] FILE...
 // Defaults come from the user's saved settings.
 struct CConvertOptions
 {
@@ -13,6 +13,7 @@ struct CConvertOptions
     int nFreq = 0;        // index into FrequencyTable, 0 = automatic
     int nLameChannel = 0; // 0 automatic, 1 mono, 2 stereo
     bool bQuiet = false;  // errors only
+    bool bCopyTags = true; // the sources' tags go into the MP3 files
     QStringList arrFiles; // absolute paths, in the order given
 };
 

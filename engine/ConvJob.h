@@ -67,6 +67,9 @@ public:
     // window show itself first; a job without a window needs none.
     unsigned m_nStartDelayMs = 500;
 
+    // The encoding stage copies each source's tags into its MP3.
+    bool m_bCopyTags = true;
+
     // How long the runner waits for a stage thread after decoding before it
     // clears m_bRunning; it then keeps waiting until the thread has ended.
     unsigned m_nStageWaitMs = 10000;

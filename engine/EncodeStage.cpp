@@ -11,6 +11,7 @@
 #include "EngineGlobals.h"
 #include "EngineMessages.h"
 #include "LameLibrary.h"
+#include "TagCopy.h"
 #include "Tick.h"
 #include "UserInteraction.h"
 
@@ -305,6 +306,7 @@ bool EncodeMp3(CConversionTask& task)
         lame.beWriteInfoTag(hStream, path.constData());
     else
         lame.beWriteVBRHeader(path.constData());
+    CopyTaskTags(job, task);
 
     PostJobProgress(job, task, true);
     return !bWriteFailed;

@@ -40,6 +40,12 @@ constexpr UINT WM_CONV_FINISHED = WM_USER + 105;
 // converter prints it.
 constexpr UINT WM_CONV_SYSTEM_REASON = WM_USER + 106;
 
+// The tags of the current task's source could not be copied into its MP3;
+// the audio and the task's outcome are not affected. wParam 0, lParam 0,
+// payload QString: what went wrong, naming the file. Posted by the encoding
+// stage; a window that shows only the job's log ignores it.
+constexpr UINT WM_CONV_TAGS_NOT_COPIED = WM_USER + 107;
+
 // Targets of WM_CONV_SETTEXT and WM_CONV_SETTIMER.
 constexpr WPARAM CONV_TEXT_TITLE = 0;
 constexpr WPARAM IDC_CONV_SOURCE = 1092;

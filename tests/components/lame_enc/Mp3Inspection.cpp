@@ -67,6 +67,17 @@ std::vector<Frame> ParseFrames(const QByteArray& data, bool* complete)
     return frames;
 }
 
+qsizetype Id3v2Size(const QByteArray& data)
+{
+    if (data.size() < 10 || !data.startsWith("ID3"))
+        return 0;
+    qsizetype size = 0;
+    for (int i = 6; i < 10; ++i)
+        size = (size << 7) | (uint8_t(data[i]) & 0x7F);
+    const bool footer = uint8_t(data[5]) & 0x10;
+    return 10 + size + (footer ? 10 : 0);
+}
+
 std::optional<InfoTag> ReadInfoTag(const QByteArray& data)
 {
     const auto frame = FrameAt(data, 0);

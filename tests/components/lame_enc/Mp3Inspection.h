@@ -34,6 +34,10 @@ struct InfoTag
 // not begin a frame. Complete is set when the frames cover all the data.
 std::vector<Frame> ParseFrames(const QByteArray& data, bool* complete = nullptr);
 
+// Bytes of the ID3v2 tag the data starts with (header, frames, padding and
+// footer); 0 when it starts with none.
+qsizetype Id3v2Size(const QByteArray& data);
+
 // The information tag in the first frame, if there is one.
 std::optional<InfoTag> ReadInfoTag(const QByteArray& data);
 
