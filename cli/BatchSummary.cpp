@@ -8,10 +8,10 @@ void CBatchSummary::AddConverted()
 void CBatchSummary::AddShort(const QString& path, double fDecodedSeconds, double fExpectedSeconds)
 {
     ++m_nConverted;
+    // One pass of arg(): a "%2" in the path stays as it is.
     m_arrShort.append(QStringLiteral("%1: %2 s of %3 s")
-                          .arg(path)
-                          .arg(fDecodedSeconds, 0, 'f', 2)
-                          .arg(fExpectedSeconds, 0, 'f', 2));
+                          .arg(path, QString::number(fDecodedSeconds, 'f', 2),
+                               QString::number(fExpectedSeconds, 'f', 2)));
 }
 
 void CBatchSummary::AddFailed(const QString& path, const QString& reason)

@@ -194,9 +194,8 @@ void CConvertCommand::NoteOutcome(const CConversionTask& task, bool bConverted)
     if (nDone < task.m_nTotalSamples && fExpected - fDecoded > kShortToleranceSeconds) {
         PrintError(QStringLiteral("warning: %1 ends after %2 s of the %3 s its header announces; "
                                   "the source is damaged or truncated")
-                       .arg(Shown(task.m_strSource))
-                       .arg(fDecoded, 0, 'f', 2)
-                       .arg(fExpected, 0, 'f', 2));
+                       .arg(Shown(task.m_strSource), QString::number(fDecoded, 'f', 2),
+                            QString::number(fExpected, 'f', 2)));
         m_summary.AddShort(Shown(task.m_strSource), fDecoded, fExpected);
         return;
     }

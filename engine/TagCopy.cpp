@@ -38,9 +38,10 @@ void CopyTaskTags(const CConvJob& job, const CConversionTask& task)
     if (outcome.result != TagCopyResult::SourceUnreadable
         && outcome.result != TagCopyResult::OutputUntaggable)
         return;
-    const QString what = outcome.result == TagCopyResult::SourceUnreadable
-                             ? QStringLiteral("the tags of %1 cannot be read: %2").arg(task.m_strSource)
-                             : QStringLiteral("%1 could not be tagged: %2").arg(task.m_strDest);
-    job.m_wndTarget.PostMessage(WM_CONV_TAGS_NOT_COPIED, 0, 0,
-                                std::make_unique<TextPayload>(what.arg(outcome.strReason)));
+    // One pass of arg(): a "%2" in a path is not a place for the reason.
+    const QString what =
+        outcome.result == TagCopyResult::SourceUnreadable
+            ? QStringLiteral("the tags of %1 cannot be read: %2").arg(task.m_strSource, outcome.strReason)
+            : QStringLiteral("%1 could not be tagged: %2").arg(task.m_strDest, outcome.strReason);
+    job.m_wndTarget.PostMessage(WM_CONV_TAGS_NOT_COPIED, 0, 0, std::make_unique<TextPayload>(what));
 }
