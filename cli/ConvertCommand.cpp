@@ -116,6 +116,7 @@ void CConvertCommand::RunJob(std::vector<CConversionTask> tasks)
     m_pJob = std::make_shared<CConvJob>();
     m_pJob->m_wndTarget = Target();
     m_pJob->m_nStartDelayMs = 0;
+    m_pJob->m_nEncoderThreads = static_cast<unsigned>(m_options.nEncoderThreads);
     for (const CConversionTask& task : tasks)
         m_pJob->m_nSamplesTotal += task.m_nTotalSamples;
     m_pJob->m_arrTasks = std::move(tasks);

@@ -31,6 +31,10 @@ struct Parser
                                 QStringLiteral("Output channels: auto (as the source, at most two), mono "
                                                "or stereo."),
                                 QStringLiteral("auto|mono|stereo")};
+    QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
+                            QStringLiteral("Encode each file on N threads (default: one per processor "
+                                           "core); the MP3 file is the same for every N."),
+                            QStringLiteral("N")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
                              QStringLiteral("Print errors only.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
@@ -47,7 +51,7 @@ struct Parser
             "Exit status: 0 when every file was converted, 1 when a file was skipped or\n"
             "the conversion failed, 2 for a usage error, 130 when interrupted (Ctrl+C\n"
             "finishes the current MP3 with what was converted)."));
-        parser.addOptions({output, bitrate, rate, channels, quiet, help, version});
+        parser.addOptions({output, bitrate, rate, channels, jobs, quiet, help, version});
         parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("WMA files to convert."),
                                      QStringLiteral("FILE..."));
     }
@@ -139,6 +143,12 @@ ConvertCommandLine ParseConvertArguments(const QStringList& arguments,
         if (options.nLameChannel < 0)
             return UsageError(
                 QStringLiteral("Invalid channel mode '%1': use auto, mono or stereo.").arg(text));
+    }
+    if (p.parser.isSet(p.jobs)) {
+        const QString text = p.parser.value(p.jobs);
+        options.nEncoderThreads = Number(text);
+        if (options.nEncoderThreads < 1)
+            return UsageError(QStringLiteral("Invalid thread count '%1': use a number from 1 up.").arg(text));
     }
     options.bQuiet = p.parser.isSet(p.quiet);
 

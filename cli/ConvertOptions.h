@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // The command line of marlune-convert:
-//   marlune-convert [-o DIR] [-b KBPS] [-r auto|HZ] [-c auto|mono|stereo] [-q] FILE...
+//   marlune-convert [-o DIR] [-b KBPS] [-r auto|HZ] [-c auto|mono|stereo] [-j N] [-q] FILE...
 // Defaults come from the user's saved settings.
 struct CConvertOptions
 {
@@ -13,6 +13,7 @@ struct CConvertOptions
     int nFreq = 0;        // index into FrequencyTable, 0 = automatic
     int nLameChannel = 0; // 0 automatic, 1 mono, 2 stereo
     bool bQuiet = false;  // errors only
+    int nEncoderThreads = 0; // threads per file; 0 one per processor core
     QStringList arrFiles; // absolute paths, in the order given
 };
 

@@ -67,6 +67,10 @@ public:
     // window show itself first; a job without a window needs none.
     unsigned m_nStartDelayMs = 500;
 
+    // Threads the encoder module encodes each file on; 0 gives one per
+    // processor core (QThread::idealThreadCount()), 1 a single stream.
+    unsigned m_nEncoderThreads = 0;
+
     // How long the runner waits for a stage thread after decoding before it
     // clears m_bRunning; it then keeps waiting until the thread has ended.
     unsigned m_nStageWaitMs = 10000;
