@@ -1,6 +1,7 @@
 #include "ParallelStream.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <limits>
 
@@ -19,6 +20,17 @@ constexpr uint32_t kWarmUpFrames = 8;
 // the segment's last frame without being flushed.
 constexpr uint32_t kLookAheadFrames = 2;
 constexpr uint32_t kSegmentSeconds = 8;
+
+// Waits until done() holds. Through system-clock deadlines: those waits run
+// through pthread_cond_timedwait from this module, where ThreadSanitizer sees
+// the mutex released and taken again; a plain wait happens inside the
+// uninstrumented C++ library. The deadline only bounds each wait.
+template <class Done>
+void WaitUntil(std::condition_variable& condition, std::unique_lock<std::mutex>& lock, Done done)
+{
+    while (!done())
+        condition.wait_until(lock, std::chrono::system_clock::now() + std::chrono::seconds(1));
+}
 
 } // namespace
 
@@ -210,7 +222,7 @@ BE_ERR CParallelStream::CollectFinished(size_t maxInFlight, uint8_t* output, uin
         if (!head->bFinished) {
             if (m_inFlight.size() <= maxInFlight)
                 break;
-            m_segmentFinished.wait(lock, [&head] { return head->bFinished; });
+            WaitUntil(m_segmentFinished, lock, [&head] { return head->bFinished; });
         }
         m_inFlight.pop_front();
         // A finished segment belongs to this thread alone.
@@ -247,7 +259,7 @@ void CParallelStream::WorkerLoop()
         std::shared_ptr<CSegmentJob> job;
         {
             std::unique_lock lock(m_queueMutex);
-            m_workQueued.wait(lock, [this] { return m_bStopping || !m_waiting.empty(); });
+            WaitUntil(m_workQueued, lock, [this] { return m_bStopping || !m_waiting.empty(); });
             if (m_waiting.empty())
                 return;
             job = m_waiting.front();
