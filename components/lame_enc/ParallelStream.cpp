@@ -191,20 +191,20 @@ void CParallelStream::Dispatch(bool last)
     const size_t length = last ? m_inputLeft.size()
                                : static_cast<size_t>((SegmentEnd(index) + kLookAheadFrames) * m_nFrameSamples
                                                      - m_nBufferStart);
-    const auto take = [length](const std::vector<float>& input) {
-        return std::vector<float>(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(length));
-    };
-    segment.left = take(m_inputLeft);
-    if (m_settings.nChannels == 2)
-        segment.right = take(m_inputRight);
-
-    // The next segment's encoder starts within this one's input.
+    // The next segment's encoder starts within this one's input: the
+    // segment takes the buffer, and the buffer keeps a copy of that overlap.
     const uint64_t nextStart = EncoderStart(index + 1) * m_nFrameSamples;
-    const auto drop = static_cast<std::ptrdiff_t>(std::min<uint64_t>(nextStart - m_nBufferStart, m_inputLeft.size()));
-    m_inputLeft.erase(m_inputLeft.begin(), m_inputLeft.begin() + drop);
+    const size_t keepFrom = static_cast<size_t>(std::min<uint64_t>(nextStart - m_nBufferStart, m_inputLeft.size()));
+    const auto handOver = [this, length, keepFrom](std::vector<float>& input, std::vector<float>& taken) {
+        taken = std::move(input);
+        input.reserve(static_cast<size_t>(m_nSegmentFrames + kWarmUpFrames + kLookAheadFrames + 1) * m_nFrameSamples);
+        input.assign(taken.begin() + static_cast<std::ptrdiff_t>(keepFrom), taken.end());
+        taken.resize(length);
+    };
+    handOver(m_inputLeft, segment.left);
     if (m_settings.nChannels == 2)
-        m_inputRight.erase(m_inputRight.begin(), m_inputRight.begin() + drop);
-    m_nBufferStart += static_cast<uint64_t>(drop);
+        handOver(m_inputRight, segment.right);
+    m_nBufferStart += keepFrom;
 
     {
         std::lock_guard lock(m_queueMutex);
