@@ -24,10 +24,6 @@ struct LameModule
     LameModule()
         : library(QDir(QStringLiteral(MARLUNE_BIN_DIR)).filePath(QStringLiteral("lame_enc")))
     {
-        // Loaded once for the whole run: ThreadSanitizer loses track of the
-        // locks of a module with threads of its own once it was unloaded
-        // and loaded again.
-        library.setLoadHints(QLibrary::PreventUnloadHint);
         if (!library.load())
             return;
         init = reinterpret_cast<BEINITSTREAM>(library.resolve("beInitStream"));
