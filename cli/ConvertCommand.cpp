@@ -140,6 +140,7 @@ bool CConvertCommand::RunJob(const CConversionTask& task)
     m_pJob->m_wndTarget = Target();
     m_pJob->m_nStartDelayMs = 0;
     m_pJob->m_bCopyTags = m_options.bCopyTags;
+    m_pJob->m_nEncoderThreads = static_cast<unsigned>(m_options.nEncoderThreads);
     m_pJob->m_nSamplesTotal = task.m_nTotalSamples;
     m_pJob->m_arrTasks = {task};
 

@@ -31,6 +31,10 @@ struct Parser
                                 QStringLiteral("Output channels: auto (as the source, at most two), mono "
                                                "or stereo."),
                                 QStringLiteral("auto|mono|stereo")};
+    QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
+                            QStringLiteral("Encode each file on N threads (default: one per processor "
+                                           "core); the MP3 file is the same for every N."),
+                            QStringLiteral("N")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
                              QStringLiteral("Print errors only.")};
     QCommandLineOption noTags{QStringLiteral("no-tags"),
@@ -54,7 +58,7 @@ struct Parser
             "failed, 2 for a usage error, 128 + the signal when stopped by Ctrl+C (130),\n"
             "SIGTERM (143) or SIGHUP (129), which finish the current MP3 with what was\n"
             "converted."));
-        parser.addOptions({output, bitrate, rate, channels, quiet, noTags, help, version});
+        parser.addOptions({output, bitrate, rate, channels, jobs, quiet, noTags, help, version});
         parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("WMA files to convert."),
                                      QStringLiteral("FILE..."));
     }
@@ -146,6 +150,12 @@ ConvertCommandLine ParseConvertArguments(const QStringList& arguments,
         if (options.nLameChannel < 0)
             return UsageError(
                 QStringLiteral("Invalid channel mode '%1': use auto, mono or stereo.").arg(text));
+    }
+    if (p.parser.isSet(p.jobs)) {
+        const QString text = p.parser.value(p.jobs);
+        options.nEncoderThreads = Number(text);
+        if (options.nEncoderThreads < 1)
+            return UsageError(QStringLiteral("Invalid thread count '%1': use a number from 1 up.").arg(text));
     }
     options.bQuiet = p.parser.isSet(p.quiet);
     options.bCopyTags = !p.parser.isSet(p.noTags);

@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // The command line of marlune-convert:
-//   marlune-convert [-o DIR] [-b KBPS] [-r auto|HZ] [-c auto|mono|stereo] [-q] [--no-tags] FILE...
+//   marlune-convert [-o DIR] [-b KBPS] [-r auto|HZ] [-c auto|mono|stereo] [-j N] [-q] [--no-tags] FILE...
 // Defaults come from the user's saved settings.
 struct CConvertOptions
 {
@@ -14,6 +14,7 @@ struct CConvertOptions
     int nLameChannel = 0; // 0 automatic, 1 mono, 2 stereo
     bool bQuiet = false;  // errors only
     bool bCopyTags = true; // the sources' tags go into the MP3 files
+    int nEncoderThreads = 0; // threads per file; 0 one per processor core
     QStringList arrFiles; // absolute paths, in the order given
 };
 

@@ -6,7 +6,8 @@ include(GoogleTest)
 # The test main (tests/TestMain.cpp) gives every test process its own home
 # and XDG folders, the offscreen platform, a fixed locale and the sanitizer
 # options, so nothing depends on the environment CTest runs in. The label
-# names the layer: the ThreadSanitizer run selects "platform" and "engine".
+# names the layer: the ThreadSanitizer run selects "platform", "engine" and
+# "encoder" (the encoder module's threads).
 function(marlune_add_test)
     cmake_parse_arguments(T "GUI" "NAME;LABEL" "SOURCES;LIBS;LABELS" ${ARGN})
     if(NOT T_LABEL AND T_LABELS)

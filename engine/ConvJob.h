@@ -69,6 +69,9 @@ public:
 
     // The encoding stage copies each source's tags into its MP3.
     bool m_bCopyTags = true;
+    // Threads the encoder module encodes each file on; 0 gives one per
+    // processor core (QThread::idealThreadCount()), 1 a single stream.
+    unsigned m_nEncoderThreads = 0;
 
     // How long the runner waits for a stage thread after decoding before it
     // clears m_bRunning; it then keeps waiting until the thread has ended.

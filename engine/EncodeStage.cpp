@@ -1,9 +1,11 @@
 #include "EncodeStage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include <QFile>
+#include <QThread>
 
 #include "AppSettings.h"
 #include "ConvJob.h"
@@ -65,6 +67,12 @@ BE_CONFIG MakeConfig(const CConversionTask& task)
     lhv.bNoRes = 1;
     lhv.nQuality = static_cast<uint16_t>((255 - kMp3Quality) * 256 + kMp3Quality);
     return config;
+}
+
+unsigned EncoderThreadCount(const CConvJob& job)
+{
+    return job.m_nEncoderThreads ? job.m_nEncoderThreads
+                                 : static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
 }
 
 float Percent(uint64_t done, uint64_t total)
@@ -184,6 +192,9 @@ bool EncodeMp3(CConversionTask& task)
         FailWithSystemReason(job, QStringLiteral("Error creating file %1").arg(task.m_strDest), file);
         return false;
     }
+
+    if (lame.beSetEncoderThreads)
+        lame.beSetEncoderThreads(EncoderThreadCount(job));
 
     uint32_t dwSamples = 0;
     uint32_t dwBufferSize = 0;

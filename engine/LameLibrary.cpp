@@ -50,6 +50,7 @@ CLameLibrary::LoadResult CLameLibrary::Load()
     beCloseStream = Resolve<BECLOSESTREAM>("beCloseStream");
     beWriteVBRHeader = Resolve<BEWRITEVBRHEADER>("beWriteVBRHeader");
     beWriteInfoTag = Resolve<BEWRITEINFOTAG>("beWriteInfoTag");
+    beSetEncoderThreads = Resolve<BESETENCODERTHREADS>("beSetEncoderThreads");
     if (!beInitStream || !beEncodeChunkFloatS16NI || !beDeinitStream || !beCloseStream
         || !beWriteVBRHeader)
         return LoadResult::MissingEntryPoint;

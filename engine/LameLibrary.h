@@ -19,8 +19,8 @@ public:
     CLameLibrary(const CLameLibrary&) = delete;
     CLameLibrary& operator=(const CLameLibrary&) = delete;
 
-    // Loads the module and looks its entry points up. beWriteInfoTag is
-    // optional; the other five are required.
+    // Loads the module and looks its entry points up. beWriteInfoTag and
+    // beSetEncoderThreads are optional; the other five are required.
     LoadResult Load();
 
     // Makes Load() look in this folder only, instead of the executable's
@@ -34,6 +34,7 @@ public:
     BECLOSESTREAM beCloseStream = nullptr;
     BEWRITEVBRHEADER beWriteVBRHeader = nullptr;
     BEWRITEINFOTAG beWriteInfoTag = nullptr; // null when the module lacks it
+    BESETENCODERTHREADS beSetEncoderThreads = nullptr; // optional too
 
 private:
     bool LoadFrom(const QString& fileName);

@@ -14,7 +14,7 @@ cmake --build build
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARLUNE_WERROR=ON \
     -DMARLUNE_SANITIZE=thread -DMARLUNE_ENGINE_ONLY=ON -DMARLUNE_BUILD_BENCH=OFF
 cmake --build build-tsan
-(cd build-tsan && ctest --output-on-failure -j "$JOBS" -L '^(platform|engine)$')
+(cd build-tsan && ctest --output-on-failure -j "$JOBS" -L '^(platform|engine|encoder)$')
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARLUNE_WERROR=ON \
     -DMARLUNE_SANITIZE=address -DMARLUNE_BUILD_BENCH=OFF

@@ -176,6 +176,13 @@ typedef BE_ERR (*BEWRITEVBRHEADER)(const char *);
 BE_API BE_ERR beWriteInfoTag(HBE_STREAM hbeStream, const char *lpszFileName);
 typedef BE_ERR (*BEWRITEINFOTAG)(HBE_STREAM, const char *);
 
+// Optional. How many threads each stream opened afterwards encodes on, for
+// the whole process; 0 (the default) gives one per processor core. A stream
+// without bit reservoir on more than one thread is cut into segments encoded
+// at once and joined: the same bytes as on one thread, only sooner.
+BE_API BE_ERR beSetEncoderThreads(uint32_t nThreads);
+typedef BE_ERR (*BESETENCODERTHREADS)(uint32_t);
+
 #ifdef __cplusplus
 }
 #endif

@@ -3,8 +3,11 @@
 #include <memory>
 #include <type_traits>
 
+#include "EncoderThreads.h"
 #include "InfoTagFile.h"
+#include "LameSettings.h"
 #include "LameStream.h"
+#include "ParallelStream.h"
 #include "StreamTable.h"
 
 // The exported functions must have exactly the types callers look them up as.
@@ -14,6 +17,7 @@ static_assert(std::is_same_v<decltype(&beDeinitStream), BEDEINITSTREAM>);
 static_assert(std::is_same_v<decltype(&beCloseStream), BECLOSESTREAM>);
 static_assert(std::is_same_v<decltype(&beWriteVBRHeader), BEWRITEVBRHEADER>);
 static_assert(std::is_same_v<decltype(&beWriteInfoTag), BEWRITEINFOTAG>);
+static_assert(std::is_same_v<decltype(&beSetEncoderThreads), BESETENCODERTHREADS>);
 
 // No exception may cross the C boundary; running out of memory is the only
 // one the module can meet.
@@ -37,9 +41,18 @@ BE_ERR beInitStream(const BE_CONFIG* pbeConfig, uint32_t* dwSamples, uint32_t* d
     return Guarded([&] {
         if (!pbeConfig || !dwSamples || !dwBufferSize || !phbeStream)
             return BE_ERR_INVALID_FORMAT_PARAMETERS;
-        std::unique_ptr<CLameStream> stream;
-        if (const BE_ERR result = CLameStream::Open(*pbeConfig, stream))
+        CLameSettings settings;
+        if (const BE_ERR result = ReadLameSettings(*pbeConfig, settings))
             return result;
+        // Without the bit reservoir every frame stands alone, so the stream
+        // can be cut into segments that encode at once.
+        const unsigned threads = EncoderThreads();
+        std::unique_ptr<CEncoderStream> stream;
+        const BE_ERR opened = threads > 1 && settings.bNoReservoir
+            ? CParallelStream::Open(settings, threads, stream)
+            : CLameStream::Open(settings, stream);
+        if (opened != BE_ERR_SUCCESSFUL)
+            return opened;
         const uint32_t samples = stream->SamplesPerChunk();
         const uint32_t bufferSize = stream->OutputBufferSize();
         HBE_STREAM handle = 0;
@@ -107,5 +120,11 @@ BE_ERR beWriteInfoTag(HBE_STREAM hbeStream, const char* lpszFileName)
     });
 }
 #endif
+
+BE_ERR beSetEncoderThreads(uint32_t nThreads)
+{
+    SetEncoderThreads(nThreads);
+    return BE_ERR_SUCCESSFUL;
+}
 
 } // extern "C"

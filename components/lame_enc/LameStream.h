@@ -5,37 +5,27 @@
 #include <mutex>
 #include <vector>
 
-#include "BladeEncoder.h"
+#include "EncoderStream.h"
+#include "LameSettings.h"
 
-struct lame_global_struct;
-
-// One constant-bitrate MP3 stream on libmp3lame. Every operation may be
-// called from any thread; a stream serialises its own calls.
-class CLameStream
+// One constant-bitrate MP3 stream on a single libmp3lame instance.
+class CLameStream : public CEncoderStream
 {
 public:
-    // Checks the configuration record and opens an encoder for it. Returns
-    // BE_ERR_SUCCESSFUL and sets stream, or the reason the record is refused.
-    static BE_ERR Open(const BE_CONFIG& config, std::unique_ptr<CLameStream>& stream);
+    // Opens an encoder for the settings. Returns BE_ERR_SUCCESSFUL and sets
+    // stream, or the reason libmp3lame refused them.
+    static BE_ERR Open(const CLameSettings& settings, std::unique_ptr<CEncoderStream>& stream);
 
-    ~CLameStream();
+    ~CLameStream() override;
     CLameStream(const CLameStream&) = delete;
     CLameStream& operator=(const CLameStream&) = delete;
 
-    // Sample values (frames times channels) one chunk carries at most.
-    uint32_t SamplesPerChunk() const;
-    // Bytes of output buffer every Encode and Flush call needs.
-    uint32_t OutputBufferSize() const;
-
+    uint32_t SamplesPerChunk() const override;
+    uint32_t OutputBufferSize() const override;
     BE_ERR Encode(uint32_t frames, const float* left, const float* right, uint8_t* output,
-                  uint32_t* bytes);
-    // Ends the stream: the last frames go to output, and the information tag
-    // becomes final.
-    BE_ERR Flush(uint8_t* output, uint32_t* bytes);
-
-    // The information tag frame that belongs at the start of the file; empty
-    // when the stream has not been flushed or reserved no tag.
-    std::vector<uint8_t> InfoTag() const;
+                  uint32_t* bytes) override;
+    BE_ERR Flush(uint8_t* output, uint32_t* bytes) override;
+    std::vector<uint8_t> InfoTag() const override;
 
 private:
     explicit CLameStream(lame_global_struct* lame);
@@ -51,3 +41,11 @@ private:
     std::vector<float> m_left;
     std::vector<float> m_right;
 };
+
+// libmp3lame asks for 1.25 bytes per sample plus 7200 of output room; a
+// resampling stream emits more samples than it is given.
+uint32_t LameOutputBufferSize(const CLameSettings& settings, uint32_t inputFrames);
+
+// Copies samples into a buffer libmp3lame can take: NaN becomes 0 and
+// everything is clipped to the 16-bit range.
+void CopySanitised(const float* from, uint32_t count, float* to);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "LameStream.h"
+#include "EncoderStream.h"
 
 CStreamTable& CStreamTable::Instance()
 {
@@ -10,7 +10,7 @@ CStreamTable& CStreamTable::Instance()
     return table;
 }
 
-BE_ERR CStreamTable::Add(std::unique_ptr<CLameStream> stream, HBE_STREAM* handle)
+BE_ERR CStreamTable::Add(std::unique_ptr<CEncoderStream> stream, HBE_STREAM* handle)
 {
     std::lock_guard lock(m_mutex);
     if (m_streams.size() >= kMaxOpenStreams)
@@ -20,7 +20,7 @@ BE_ERR CStreamTable::Add(std::unique_ptr<CLameStream> stream, HBE_STREAM* handle
     return BE_ERR_SUCCESSFUL;
 }
 
-std::shared_ptr<CLameStream> CStreamTable::Find(HBE_STREAM handle) const
+std::shared_ptr<CEncoderStream> CStreamTable::Find(HBE_STREAM handle) const
 {
     std::lock_guard lock(m_mutex);
     const auto found = m_streams.find(handle);
@@ -35,7 +35,7 @@ bool CStreamTable::WasIssued(HBE_STREAM handle) const
 
 BE_ERR CStreamTable::Close(HBE_STREAM handle)
 {
-    std::shared_ptr<CLameStream> stream;
+    std::shared_ptr<CEncoderStream> stream;
     {
         std::lock_guard lock(m_mutex);
         const auto found = m_streams.find(handle);

@@ -11,7 +11,7 @@
 
 #include "BladeEncoder.h"
 
-class CLameStream;
+class CEncoderStream;
 
 // The module's open streams by handle, and the information tags of streams
 // closed after their flush, kept until the caller writes them (BladeEnc
@@ -22,8 +22,8 @@ class CStreamTable
 public:
     static CStreamTable& Instance();
 
-    BE_ERR Add(std::unique_ptr<CLameStream> stream, HBE_STREAM* handle);
-    std::shared_ptr<CLameStream> Find(HBE_STREAM handle) const;
+    BE_ERR Add(std::unique_ptr<CEncoderStream> stream, HBE_STREAM* handle);
+    std::shared_ptr<CEncoderStream> Find(HBE_STREAM handle) const;
     // Whether the handle was ever given out, open or closed since.
     bool WasIssued(HBE_STREAM handle) const;
     // Removes the stream; its tag, if it has one, is kept for a later write.
@@ -50,6 +50,6 @@ private:
 
     mutable std::mutex m_mutex;
     HBE_STREAM m_nextHandle = 1;
-    std::map<HBE_STREAM, std::shared_ptr<CLameStream>> m_streams;
+    std::map<HBE_STREAM, std::shared_ptr<CEncoderStream>> m_streams;
     std::deque<ClosedTag> m_closedTags;
 };

@@ -61,13 +61,15 @@ TEST(ConvertArguments, OptionsOverrideTheSettings)
     const ConvertCommandLine result =
         Parse({QStringLiteral("-o"), QStringLiteral("/tmp/mp3"), QStringLiteral("-b"), QStringLiteral("320"),
                QStringLiteral("-r"), QStringLiteral("22050"), QStringLiteral("-c"), QStringLiteral("mono"),
-               QStringLiteral("-q"), QStringLiteral("/in/x.wma"), QStringLiteral("/in/y.wma")});
+               QStringLiteral("-j"), QStringLiteral("3"), QStringLiteral("-q"), QStringLiteral("/in/x.wma"),
+               QStringLiteral("/in/y.wma")});
     ASSERT_EQ(result.action, ConvertCommandLine::Action::Convert) << result.strError.toStdString();
     EXPECT_EQ(result.options.strOutputDir, QStringLiteral("/tmp/mp3/"));
     EXPECT_EQ(result.options.nLameBits, 16);
     EXPECT_EQ(result.options.nFreq, 5);
     EXPECT_EQ(result.options.nLameChannel, 1);
     EXPECT_TRUE(result.options.bQuiet);
+    EXPECT_EQ(result.options.nEncoderThreads, 3);
     EXPECT_EQ(result.options.arrFiles, (QStringList{QStringLiteral("/in/x.wma"), QStringLiteral("/in/y.wma")}));
 
     const ConvertCommandLine automatic =
@@ -77,6 +79,7 @@ TEST(ConvertArguments, OptionsOverrideTheSettings)
     EXPECT_EQ(automatic.options.nFreq, 0);
     EXPECT_EQ(automatic.options.nLameChannel, 2);
     EXPECT_EQ(automatic.options.nLameBits, 0);
+    EXPECT_EQ(automatic.options.nEncoderThreads, 0);
 }
 
 struct BadArguments
@@ -107,6 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadArguments{"bitrateNotANumber", {QStringLiteral("-b"), QStringLiteral("fast"), QStringLiteral("a.wma")}, "'fast'"},
         BadArguments{"rateNotInTheTable", {QStringLiteral("-r"), QStringLiteral("48000"), QStringLiteral("a.wma")}, "'48000'"},
         BadArguments{"channelsUnknown", {QStringLiteral("-c"), QStringLiteral("quad"), QStringLiteral("a.wma")}, "'quad'"},
+        BadArguments{"noThreads", {QStringLiteral("-j"), QStringLiteral("0"), QStringLiteral("a.wma")}, "'0'"},
+        BadArguments{"threadsNotANumber", {QStringLiteral("--jobs=many"), QStringLiteral("a.wma")}, "'many'"},
         BadArguments{"unknownOption", {QStringLiteral("--loud"), QStringLiteral("a.wma")}, "loud"},
         BadArguments{"missingValue", {QStringLiteral("a.wma"), QStringLiteral("-b")}, "b"},
         BadArguments{"emptyOutputFolder", {QStringLiteral("-o"), QString(), QStringLiteral("a.wma")}, "output folder"}),
@@ -212,6 +217,38 @@ TEST_F(ConvertProgram, ConvertsEveryFileAndLogsAsTheProgressWindow)
     EXPECT_TRUE(outcome.err.contains(QStringLiteral(" Source:  %1.").arg(first)));
     EXPECT_TRUE(lines.last().endsWith(QStringLiteral("Finished converting, all done")));
     EXPECT_FALSE(outcome.err.contains(QLatin1Char('\r')));
+}
+
+// Music-like audio long enough for several segments per thread: every thread
+// count writes the very file a single stream writes, information tag and all.
+TEST_F(ConvertProgram, EveryThreadCountWritesTheSingleStreamsFile)
+{
+    AudioFixtures::Signal signal;
+    signal.seconds = 40.0;
+    signal.toneHz = {440.0, 1500.0};
+    signal.toneAmplitude = 0.3;
+    signal.noiseAmplitude = 0.2;
+    QString error;
+    const QString source = AudioFixtures::MakeWma(m_dir.path(), QStringLiteral("music.wma"), signal, {}, &error);
+    ASSERT_FALSE(source.isEmpty()) << error.toStdString();
+
+    QByteArray reference;
+    for (const char* threads : {"1", "2", "3", "8"}) {
+        const QString folder = m_strOut + QLatin1String(threads);
+        const Outcome outcome = Run({QStringLiteral("-q"), QStringLiteral("-j"), QLatin1String(threads),
+                                     QStringLiteral("-o"), folder, source});
+        ASSERT_EQ(outcome.status, CONVERT_EXIT_OK) << outcome.err.toStdString();
+        const QByteArray data = Mp3Inspection::ReadAll(folder + QStringLiteral("/music.mp3"));
+        ASSERT_GT(data.size(), 100000) << threads;
+        if (reference.isEmpty()) {
+            reference = data;
+            const auto tag = Mp3Inspection::ReadInfoTag(data);
+            ASSERT_TRUE(tag);
+            EXPECT_EQ(tag->bytes, uint32_t(data.size()));
+        } else {
+            EXPECT_TRUE(data == reference) << threads << " threads";
+        }
+    }
 }
 
 TEST_F(ConvertProgram, UnreadableFilesAreSkippedWithTheirReason)
