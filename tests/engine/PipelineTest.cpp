@@ -6,14 +6,8 @@
 #include <memory>
 #include <mutex>
 #include <numbers>
-#include <vector>
-
-#include <cerrno>
 #include <string>
-
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -36,6 +30,7 @@
 #include "ProcessStage.h"
 #include "TaskBuilder.h"
 #include "Tick.h"
+#include "ToolProcess.h"
 #include "WMAFile2.h"
 
 // Whole jobs through the runner and the three stages, on WMA files made by
@@ -79,54 +74,6 @@ private:
     std::map<QString, QStringList> m_chains;
     const CConversionTask* m_pLastTask = nullptr;
 };
-
-// Runs ffmpeg or ffprobe with fork and exec. ThreadSanitizer follows a
-// forked child, but not the vfork-style start QProcess uses, after which it
-// loses track of the locks this thread takes and reports races that are not
-// there; these tests run under it.
-bool RunTool(const char* program, const QStringList& arguments, QByteArray* output = nullptr)
-{
-    std::vector<std::string> strings{program};
-    for (const QString& argument : arguments)
-        strings.push_back(argument.toStdString());
-    std::vector<char*> argv;
-    for (std::string& text : strings)
-        argv.push_back(text.data());
-    argv.push_back(nullptr);
-
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return false;
-    const pid_t pid = fork();
-    if (pid < 0)
-        return false;
-    if (pid == 0) {
-        dup2(pipeFds[1], STDOUT_FILENO);
-        close(pipeFds[0]);
-        close(pipeFds[1]);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDERR_FILENO);
-        execvp(program, argv.data());
-        _exit(127);
-    }
-    close(pipeFds[1]);
-    QByteArray data;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
-        if (n > 0)
-            data.append(buffer, n);
-        else if (n == 0 || errno != EINTR)
-            break;
-    }
-    close(pipeFds[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (output)
-        *output = data;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 QString MakeWmaFile(const QString& folder, const QString& name, const AudioFixtures::Signal& signal)
 {
