@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "BladeEncoder.h"
+#include "LameModule.h"
 #include "Mp3Inspection.h"
 
 namespace {
@@ -18,32 +19,6 @@ using namespace Mp3Inspection;
 
 constexpr double kAmplitude = 10000.0;
 constexpr double kToneHz = 1000.0;
-
-// The module's entry points, looked up by name as the engine does.
-struct LameModule
-{
-    explicit LameModule(const QString& folder)
-        : library(QDir(folder).filePath(QStringLiteral("lame_enc")))
-    {
-        if (!library.load())
-            return;
-        init = reinterpret_cast<BEINITSTREAM>(library.resolve("beInitStream"));
-        encode = reinterpret_cast<BEENCODECHUNKFLOATS16NI>(library.resolve("beEncodeChunkFloatS16NI"));
-        deinit = reinterpret_cast<BEDEINITSTREAM>(library.resolve("beDeinitStream"));
-        close = reinterpret_cast<BECLOSESTREAM>(library.resolve("beCloseStream"));
-        writeVbrHeader = reinterpret_cast<BEWRITEVBRHEADER>(library.resolve("beWriteVBRHeader"));
-        writeInfoTag = reinterpret_cast<BEWRITEINFOTAG>(library.resolve("beWriteInfoTag"));
-    }
-    ~LameModule() { library.unload(); }
-
-    QLibrary library;
-    BEINITSTREAM init = nullptr;
-    BEENCODECHUNKFLOATS16NI encode = nullptr;
-    BEDEINITSTREAM deinit = nullptr;
-    BECLOSESTREAM close = nullptr;
-    BEWRITEVBRHEADER writeVbrHeader = nullptr;
-    BEWRITEINFOTAG writeInfoTag = nullptr;
-};
 
 QString ModuleFolder()
 {

@@ -13,42 +13,18 @@
 #include <gtest/gtest.h>
 
 #include "BladeEncoder.h"
+#include "LameModule.h"
 #include "Mp3Inspection.h"
 
 namespace {
 
 using namespace Mp3Inspection;
 
-struct LameModule
+bool IsComplete(const LameModule& module)
 {
-    LameModule()
-        : library(QDir(QStringLiteral(MARLUNE_BIN_DIR)).filePath(QStringLiteral("lame_enc")))
-    {
-        if (!library.load())
-            return;
-        init = reinterpret_cast<BEINITSTREAM>(library.resolve("beInitStream"));
-        encode = reinterpret_cast<BEENCODECHUNKFLOATS16NI>(library.resolve("beEncodeChunkFloatS16NI"));
-        deinit = reinterpret_cast<BEDEINITSTREAM>(library.resolve("beDeinitStream"));
-        close = reinterpret_cast<BECLOSESTREAM>(library.resolve("beCloseStream"));
-        writeInfoTag = reinterpret_cast<BEWRITEINFOTAG>(library.resolve("beWriteInfoTag"));
-        setThreads = reinterpret_cast<BESETENCODERTHREADS>(library.resolve("beSetEncoderThreads"));
-    }
-    ~LameModule()
-    {
-        if (setThreads)
-            setThreads(0);
-        library.unload();
-    }
-    bool IsComplete() const { return init && encode && deinit && close && writeInfoTag && setThreads; }
-
-    QLibrary library;
-    BEINITSTREAM init = nullptr;
-    BEENCODECHUNKFLOATS16NI encode = nullptr;
-    BEDEINITSTREAM deinit = nullptr;
-    BECLOSESTREAM close = nullptr;
-    BEWRITEINFOTAG writeInfoTag = nullptr;
-    BESETENCODERTHREADS setThreads = nullptr;
-};
+    return module.init && module.encode && module.deinit && module.close && module.writeInfoTag
+        && module.setThreads;
+}
 
 struct Format
 {
@@ -262,7 +238,7 @@ class ParallelEncodingFormats : public ParallelEncoding, public ::testing::WithP
 
 TEST_P(ParallelEncodingFormats, JoinedStreamEqualsSingleStream)
 {
-    ASSERT_TRUE(m_module.IsComplete()) << m_module.library.errorString().toStdString();
+    ASSERT_TRUE(IsComplete(m_module)) << m_module.library.errorString().toStdString();
     const Format f = GetParam();
     const int64_t join = FirstJoinSample(f);
     // Three segments and part of a fourth.
@@ -278,7 +254,7 @@ TEST_P(ParallelEncodingFormats, JoinedStreamEqualsSingleStream)
 // describes the stream by its own definitions.
 TEST_F(ParallelEncoding, ReferenceRunsAreIdenticalAndTheTagDescribesTheStream)
 {
-    ASSERT_TRUE(m_module.IsComplete()) << m_module.library.errorString().toStdString();
+    ASSERT_TRUE(IsComplete(m_module)) << m_module.library.errorString().toStdString();
     const Format f{44100, 2, 128};
     const auto audio = MusicLike(f, 60 * int64_t(f.rate), FirstJoinSample(f));
     const QString singlePath = PathFor(QStringLiteral("j1.mp3"));
@@ -324,7 +300,7 @@ struct LengthCase
 // (Cancel) and a pause there: the same bytes as one thread fed the same.
 TEST_F(ParallelEncoding, LengthsCancelAndPauseGiveTheSingleStream)
 {
-    ASSERT_TRUE(m_module.IsComplete()) << m_module.library.errorString().toStdString();
+    ASSERT_TRUE(IsComplete(m_module)) << m_module.library.errorString().toStdString();
     const Format f{44100, 2, 128};
     const int64_t segment = FirstJoinSample(f) + 576;
     const LengthCase cases[] = {
